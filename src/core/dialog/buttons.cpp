@@ -1,0 +1,100 @@
+// The two buttons and the port list.
+#include "dialog/dialog.h"
+#include "link/portopening.h"
+#include "link/programmingexchange.h"
+#include "settings/factorydefaults.h"
+
+namespace veltara::core {
+
+void Dialog::openPort(const std::function<void(const Error&)>& onStepFailed) {
+    m_lastPortError.clear();
+    runOpeningProcedure(m_services.serial, CmbCOM.listIndex() + 1, [&](const Error& error) {
+        if (m_lastPortError.empty()) {
+            m_lastPortError = error.text;
+        }
+        onStepFailed(error);
+    });
+    if (onPortStateChanged) {
+        onPortStateChanged();
+    }
+}
+
+void Dialog::CmbCOM_Click() {
+    openPort([this](const Error&) { showPortFailure(); });
+}
+
+std::string Dialog::portDevice() const { return m_services.serial.deviceName(CmbCOM.listIndex() + 1); }
+
+void Dialog::btnProgramConfig_Click() {
+    // The exchange yields to the event loop, so a second press can arrive while it waits.
+    if (m_exchangeRunning) {
+        return;
+    }
+    const FrameInputs inputs = frameInputs();
+    if (const auto problem = frameInputProblem(inputs)) {
+        showMessage(*problem, kInputDataError);
+        return;
+    }
+    encodeConfigFrame(inputs, ConfigFrameBytes);
+
+    const Result<bool> open = m_services.serial.portOpen();
+    if (!open || !open.value()) {
+        showPortFailure();
+        return;
+    }
+    m_exchangeRunning = true;
+    m_abandonExchange = false;
+    const ExchangeResult result = runProgrammingExchange(m_services.serial, m_services.pump, m_services.clock,
+                                                         ConfigFrameBytes, [this] { return m_abandonExchange; });
+    m_exchangeRunning = false;
+    switch (result.outcome) {
+        case ExchangeOutcome::Accepted:
+            showMessage("Configuration is successfull!", "config confirmation", MessageIcon::Information);
+            break;
+        case ExchangeOutcome::LinkFailed:
+            m_lastPortError = result.detail;
+            if (onPortStateChanged) {
+                onPortStateChanged();
+            }
+            showMessage("Configuration fails!", "Config confirmation", MessageIcon::Information);
+            break;
+        case ExchangeOutcome::Rejected:
+            showMessage("Configuration fails!", "Config confirmation", MessageIcon::Information);
+            break;
+        case ExchangeOutcome::Abandoned:
+            break;
+    }
+}
+
+void Dialog::btnDefaultConfig_Click() {
+    using D = FactoryDefaults;
+    auto texts = [](TextBox* boxes, const D::Row& row) {
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            boxes[i].setText(row[i]);
+        }
+    };
+    // Factory values are valid for every control, so these writes cannot be refused.
+    (void)CmbRS232BaudRate.setListIndex(D::kRS232BaudRate);
+    (void)CmbCANBaudRate.setListIndex(D::kCANBaudRate);
+    (void)cmbCANtrFrmType.setListIndex(D::kFrameType);
+    (void)cmbCANRecFrmType.setListIndex(D::kFrameType);
+    (void)cmbInputFrmType.setListIndex(D::kFrameType);
+    (void)cmbOutputFrmType.setListIndex(D::kFrameType);
+    (void)chkOutputProtection.setValue(D::kOutputProtection);
+    (void)ChkRS232RecID.setValue(D::kRS232RecID);
+    (void)ChkRS232TrID.setValue(D::kRS232TrID);
+    optCANTrImme1byte.setValue(true);
+    optCANTrMultiByte.setValue(false);
+    optInputPeriodTr.setValue(false);
+    optInputChangeTr.setValue(true);
+    texts(txtCANTrID1, D::kCANTrID1);
+    texts(txtCANMask1, D::kCANMask1);
+    texts(txtCANFilter1, D::kCANFilter1);
+    texts(txtCANFilter2, D::kCANFilter2);
+    texts(txtInputID1, D::kInputID1);
+    texts(txtOutputID1, D::kOutputID1);
+    txtPeriodmsCount.setText(D::kPeriodmsCount);
+    txtOutputProtectValue.setText(D::kOutputProtectValue);
+}
+
+}  // namespace veltara::core

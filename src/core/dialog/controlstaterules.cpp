@@ -1,0 +1,92 @@
+// The control-state rules of the dialog: frame types, check boxes and the input option pair.
+#include "dialog/dialog.h"
+#include "validation/textconversion.h"
+
+namespace veltara::core {
+
+void Dialog::reduceToStandard(const IdentifierRow& r) {
+    // Box 1 is read as the Change rule reads it (spaces trimmed), so a " 0" left by a correction
+    // converts; a text that still does not convert counts as 0.
+    const auto box1 = parseHexByte(trimSpaces(r.boxes[1].text())).value_or(0);
+    if (box1 > 6) {
+        r.boxes[1].setText("7");
+        r.bytes[1] = 7;
+    }
+    r.boxes[2].setText("0");
+    r.boxes[3].setText("0");
+    r.bytes[2] = 0;
+    r.bytes[3] = 0;
+}
+
+void Dialog::twoWayFrameTypeRule(const ComboBox& combo, TextBox* boxes) {
+    if (combo.listIndex() == 0) {
+        reduceToStandard(row(boxes));
+        boxes[2].setEnabled(false);
+        boxes[3].setEnabled(false);
+    } else {
+        boxes[2].setEnabled(true);
+        boxes[3].setEnabled(true);
+    }
+}
+
+void Dialog::cmbCANtrFrmType_Click() { twoWayFrameTypeRule(cmbCANtrFrmType, txtCANTrID1); }
+void Dialog::cmbInputFrmType_Click() { twoWayFrameTypeRule(cmbInputFrmType, txtInputID1); }
+void Dialog::cmbOutputFrmType_Click() { twoWayFrameTypeRule(cmbOutputFrmType, txtOutputID1); }
+
+void Dialog::cmbCANRecFrmType_Click() {
+    TextBox* const rowsInEnableOrder[] = {txtCANFilter1, txtCANFilter2, txtCANMask1};
+    switch (cmbCANRecFrmType.listIndex()) {
+        case 2:
+            for (TextBox* boxes : rowsInEnableOrder) {
+                for (int i = 0; i < 4; ++i) {
+                    boxes[i].setEnabled(false);
+                }
+            }
+            break;
+        case 0:
+            reduceToStandard(row(txtCANMask1));
+            reduceToStandard(row(txtCANFilter1));
+            reduceToStandard(row(txtCANFilter2));
+            for (TextBox* boxes : rowsInEnableOrder) {
+                boxes[0].setEnabled(true);
+                boxes[1].setEnabled(true);
+                boxes[2].setEnabled(false);
+                boxes[3].setEnabled(false);
+            }
+            break;
+        default:
+            for (TextBox* boxes : rowsInEnableOrder) {
+                for (int i = 0; i < 4; ++i) {
+                    boxes[i].setEnabled(true);
+                }
+            }
+            break;
+    }
+}
+
+void Dialog::setTransmitGroupEnabled(bool enabled, bool startupOrder) {
+    if (startupOrder) {
+        Control* const order[] = {&cmbCANtrFrmType, &txtCANTrID1[0], &txtCANTrID1[1], &txtCANTrID1[2],
+                                  &txtCANTrID1[3],  &optCANTrImme1byte, &optCANTrMultiByte, &Label5,
+                                  &Label6,          &Label7};
+        for (Control* c : order) {
+            c->setEnabled(enabled);
+        }
+        return;
+    }
+    Control* const order[] = {&cmbCANtrFrmType, &Label5, &Label6, &Label7, &txtCANTrID1[0], &txtCANTrID1[1],
+                              &txtCANTrID1[2],  &txtCANTrID1[3], &optCANTrImme1byte, &optCANTrMultiByte};
+    for (Control* c : order) {
+        c->setEnabled(enabled);
+    }
+}
+
+void Dialog::ChkRS232RecID_Click() { setTransmitGroupEnabled(ChkRS232RecID.value() != 1, false); }
+
+void Dialog::chkOutputProtection_Click() { txtOutputProtectValue.setEnabled(chkOutputProtection.value() != 0); }
+
+void Dialog::optInputChangeTr_Click() { txtPeriodmsCount.setEnabled(!optInputChangeTr.value()); }
+
+void Dialog::optInputPeriodTr_Click() { optInputChangeTr_Click(); }
+
+}  // namespace veltara::core

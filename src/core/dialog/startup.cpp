@@ -1,0 +1,182 @@
+// Start-up, shutdown and the settings record's way into and out of the controls.
+#include "dialog/dialog.h"
+#include "link/portopening.h"
+#include "settings/settingscodec.h"
+
+namespace veltara::core {
+
+namespace {
+
+std::string sentence(std::string text) {
+    if (!text.empty() && text.back() != '.') {
+        text += '.';
+    }
+    return text;
+}
+
+}  // namespace
+
+void Dialog::showStartupFailure(const std::string& text) { showMessage(text, kAppTitle); }
+
+void Dialog::showPortFailure() { showMessage(kPortFailure, kAppTitle); }
+
+void Dialog::Form_Load() {
+    SettingsFile& file = m_services.settingsFile;
+    const std::string fileName = "\"" + file.displayName() + "\"";
+
+    if (const Status opened = file.open(); !opened) {
+        m_settingsFileProblem = opened.error().text;
+        showStartupFailure("The settings file " + fileName + " cannot be opened: " + sentence(opened.error().text));
+    } else if (!file.readOnlyReason().empty()) {
+        m_settingsFileProblem = file.readOnlyReason();
+        showStartupFailure("The settings file " + fileName + " can be read but not written (" +
+                           file.readOnlyReason() + "): changes will not be saved when the dialog closes.");
+    }
+    if (auto read = file.read(kSettingsSlotSize); !read) {
+        showStartupFailure("The settings file " + fileName + " cannot be read: " + sentence(read.error().text));
+    } else {
+        m_settings = decodeSettingsRecord(read.value());
+        m_filler = settingsFiller(read.value());
+    }
+
+    // Centred in single precision, as the dialog's position is kept.
+    m_top = static_cast<float>(m_services.screen.heightTwips() - height()) / 2.0f;
+    m_left = static_cast<float>(m_services.screen.widthTwips() - width()) / 2.0f;
+
+    if (IsBlankSettings(m_settings)) {
+        FillStartupDefaults(m_settings);
+    }
+    ApplySettings(m_settings);
+
+    optInputChangeTr_Click();
+    chkOutputProtection_Click();
+    ChkRS232RecID_Click();
+    cmbInputFrmType_Click();
+    cmbOutputFrmType_Click();
+    cmbCANRecFrmType_Click();
+    cmbCANtrFrmType_Click();
+
+    for (int i = 0; i < 4; ++i) {
+        txtInputID1_Change(i);
+        txtCANFilter1_Change(i);
+        txtCANFilter2_Change(i);
+        txtCANMask1_Change(i);
+        txtOutputID1_Change(i);
+        txtCANTrID1_Change(i);
+        txtInputID1_LostFocus(i);
+        txtCANFilter1_LostFocus(i);
+        txtCANFilter2_LostFocus(i);
+        txtCANMask1_LostFocus(i);
+        txtOutputID1_LostFocus(i);
+        txtCANTrID1_LostFocus(i);
+    }
+    txtOutputProtectValue_Change();
+    txtPeriodmsCount_Change();
+
+    // The frame-type rules above may have enabled part of the transmit group; a checked box wins.
+    if (ChkRS232RecID.value() == 1) {
+        setTransmitGroupEnabled(false, true);
+    }
+
+    openPort([this](const Error&) { showPortFailure(); });
+}
+
+void Dialog::Form_Unload() {
+    // A running exchange gives up quietly; the port and the file are dealt with here.
+    m_abandonExchange = true;
+    if (const Result<bool> open = m_services.serial.portOpen(); open && open.value()) {
+        (void)m_services.serial.setPortOpen(false);
+    }
+    CaptureSettings(m_settings);
+
+    SettingsFile& file = m_services.settingsFile;
+    const std::string notSaved = "The settings were not saved: the settings file \"" + file.displayName() + "\" ";
+    if (!file.isOpen()) {
+        showMessage(notSaved + "could not be opened (" + m_settingsFileProblem + ").", kAppTitle);
+        return;
+    }
+    const SettingsSlot slot = encodeSettingsRecord(m_settings, m_filler);
+    if (const Status written = file.write(slot); !written) {
+        showMessage(notSaved + "cannot be written: " + sentence(written.error().text), kAppTitle);
+    }
+    if (const Status closed = file.close(); !closed) {
+        showMessage(notSaved + "cannot be closed: " + sentence(closed.error().text), kAppTitle);
+    }
+}
+
+void Dialog::ApplySettings(const ConverterSettings& r) {
+    auto refused = [this](const char* field, int value) {
+        showStartupFailure("The settings file holds the value " + std::to_string(value) + " for " + field +
+                           ", which the dialog cannot take; the dialog keeps its own value.");
+    };
+    auto list = [&](ComboBox& combo, const char* field, std::int16_t value) {
+        if (!combo.setListIndex(value)) {
+            refused(field, value);
+        }
+    };
+    auto check = [&](CheckBox& box, const char* field, std::int16_t value) {
+        if (!box.setValue(value)) {
+            refused(field, value);
+        }
+    };
+    auto texts = [](TextBox* boxes, const IdTexts& stored) {
+        for (std::size_t i = 0; i < stored.size(); ++i) {
+            boxes[i].setText(stored[i].text());
+        }
+    };
+
+    list(CmbCOM, "COM", r.COM);
+    list(CmbRS232BaudRate, "RS232BaudRate", r.RS232BaudRate);
+    list(CmbCANBaudRate, "CANBaudRate", r.CANBaudRate);
+    list(cmbCANtrFrmType, "CANtrFrmType", r.CANtrFrmType);
+    list(cmbCANRecFrmType, "CANRecFrmType", r.CANRecFrmType);
+    list(cmbInputFrmType, "InputFrmType", r.InputFrmType);
+    list(cmbOutputFrmType, "OutputFrmType", r.OutputFrmType);
+    check(chkOutputProtection, "OutputProtection", r.OutputProtection);
+    check(ChkRS232RecID, "RS232RecID", r.RS232RecID);
+    check(ChkRS232TrID, "RS232TrID", r.RS232TrID);
+    // Any non-zero flag counts as true, as a boolean conversion takes it.
+    optCANTrImme1byte.setValue(r.CANTrImme1byte != 0);
+    optInputPeriodTr.setValue(r.InputPeriodTr != 0);
+    texts(txtCANTrID1, r.CANTrID1);
+    texts(txtCANMask1, r.CANMask1);
+    texts(txtCANFilter1, r.CANFilter1);
+    texts(txtCANFilter2, r.CANFilter2);
+    texts(txtInputID1, r.InputID1);
+    texts(txtOutputID1, r.OutputID1);
+    txtPeriodmsCount.setText(r.PeriodmsCount.text());
+    txtOutputProtectValue.setText(r.OutputProtectValue.text());
+}
+
+void Dialog::CaptureSettings(ConverterSettings& r) const {
+    auto flag = [](bool value) { return value ? kTrue16 : kFalse16; };
+    auto texts = [](const TextBox* boxes, IdTexts& stored) {
+        for (std::size_t i = 0; i < stored.size(); ++i) {
+            stored[i].store(boxes[i].text());
+        }
+    };
+    r.COM = static_cast<std::int16_t>(CmbCOM.listIndex());
+    r.RS232BaudRate = static_cast<std::int16_t>(CmbRS232BaudRate.listIndex());
+    r.CANBaudRate = static_cast<std::int16_t>(CmbCANBaudRate.listIndex());
+    r.CANtrFrmType = static_cast<std::int16_t>(cmbCANtrFrmType.listIndex());
+    r.CANRecFrmType = static_cast<std::int16_t>(cmbCANRecFrmType.listIndex());
+    r.InputFrmType = static_cast<std::int16_t>(cmbInputFrmType.listIndex());
+    r.OutputFrmType = static_cast<std::int16_t>(cmbOutputFrmType.listIndex());
+    r.OutputProtection = static_cast<std::int16_t>(chkOutputProtection.value());
+    r.RS232RecID = static_cast<std::int16_t>(ChkRS232RecID.value());
+    r.RS232TrID = static_cast<std::int16_t>(ChkRS232TrID.value());
+    r.CANTrImme1byte = flag(optCANTrImme1byte.value());
+    r.CANTrMultiByte = flag(optCANTrMultiByte.value());
+    r.InputChangeTr = flag(optInputChangeTr.value());
+    r.InputPeriodTr = flag(optInputPeriodTr.value());
+    texts(txtCANTrID1, r.CANTrID1);
+    texts(txtCANMask1, r.CANMask1);
+    texts(txtCANFilter1, r.CANFilter1);
+    texts(txtCANFilter2, r.CANFilter2);
+    texts(txtInputID1, r.InputID1);
+    texts(txtOutputID1, r.OutputID1);
+    r.PeriodmsCount.store(txtPeriodmsCount.text());
+    r.OutputProtectValue.store(txtOutputProtectValue.text());
+}
+
+}  // namespace veltara::core

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace veltara::core {
+
+// Removes leading and trailing U+0020 only; other white space is part of the text.
+std::string_view trimSpaces(std::string_view text);
+
+// One or more hexadecimal digits of either case, value 0..FF; leading zeros allowed.
+std::optional<std::uint8_t> parseHexByte(std::string_view text);
+
+// Optional sign, decimal digits and an optional fraction after '.' or the locale's separator,
+// rounded half to even into a signed 32-bit value.
+std::optional<std::int32_t> parseDecimalInt32(std::string_view text, std::string_view localeDecimalSeparator = ".");
+
+std::string toUpperAscii(std::string_view text);
+
+}  // namespace veltara::core
