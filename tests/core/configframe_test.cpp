@@ -59,7 +59,8 @@ TEST(ConfigFrame, FactoryFrameByteForByte) {
 }
 
 TEST(ConfigFrame, PeriodBytesLittleEndian) {
-    const std::pair<int, Field> cases[] = {{500, {0xF4, 0x01}}, {300, {0x2C, 0x01}}, {65535, {0xFF, 0xFF}}, {1, {1, 0}}};
+    const std::pair<int, Field> cases[] = {
+        {500, {0xF4, 0x01}}, {300, {0x2C, 0x01}}, {65535, {0xFF, 0xFF}}, {1, {1, 0}}};
     for (const auto& [period, bytes] : cases) {
         FrameInputs in = factoryInputs();
         in.periodmsCountValue = period;
@@ -132,9 +133,21 @@ TEST(ConfigFrame, InputProblemsNameTheSettingAndRange) {
     const Case cases[] = {
         {[](FrameInputs& in) { in.rs232BaudRate = -1; }, "RS232 Baud Rate (1200 to 230400)"},
         {[](FrameInputs& in) { in.canBaudRate = -1; }, "CAN Baud Rate (20K to 1000K)"},
-        {[](FrameInputs& in) { in.inputFrmType = 1; in.inputId1[3] = 0x20; }, "(0 to 1F) in the leftmost box of Input"},
-        {[](FrameInputs& in) { in.canTrFrmType = -1; in.canTrId1[3] = 0xFF; }, "CAN transmitting"},
-        {[](FrameInputs& in) { in.canRecFrmType = 1; in.canFilter2[3] = 0x20; }, "Filter2"},
+        {[](FrameInputs& in) {
+             in.inputFrmType = 1;
+             in.inputId1[3] = 0x20;
+         },
+         "(0 to 1F) in the leftmost box of Input"},
+        {[](FrameInputs& in) {
+             in.canTrFrmType = -1;
+             in.canTrId1[3] = 0xFF;
+         },
+         "CAN transmitting"},
+        {[](FrameInputs& in) {
+             in.canRecFrmType = 1;
+             in.canFilter2[3] = 0x20;
+         },
+         "Filter2"},
         {[](FrameInputs& in) { in.periodmsCountValue = 0; }, "(1 to 65535)"},
         {[](FrameInputs& in) { in.periodmsCountValue = 65536; }, "(1 to 65535)"},
     };
@@ -175,8 +188,9 @@ TEST(ConfigFrameDecoder, RoundTripsGeneratedInputs) {
         return b;
     };
     auto value = [](const IdBytes& b, bool extended) {
-        return extended ? (std::uint32_t{b[3]} << 24 | std::uint32_t{b[2]} << 16 | std::uint32_t{b[1]} << 8 | b[0])
-                        : (std::uint32_t{b[1]} << 8 | b[0]);
+        return extended
+                   ? (std::uint32_t{b[3]} << 24 | std::uint32_t{b[2]} << 16 | std::uint32_t{b[1]} << 8 | b[0])
+                   : (std::uint32_t{b[1]} << 8 | b[0]);
     };
     for (int n = 0; n < 2000; ++n) {
         FrameInputs in;
@@ -216,8 +230,8 @@ TEST(ConfigFrameDecoder, RoundTripsGeneratedInputs) {
         EXPECT_EQ(d.periodmsCount, in.periodmsCountValue);
         EXPECT_EQ(d.protectValue, frame[27]);
         const std::tuple<const DecodedId&, const IdBytes&, int> ids[] = {
-            {d.inputId, in.inputId1, in.inputFrmType},   {d.outputId, in.outputId1, in.outputFrmType},
-            {d.canTrId, in.canTrId1, in.canTrFrmType},   {d.canMask, in.canMask1, in.canRecFrmType},
+            {d.inputId, in.inputId1, in.inputFrmType},       {d.outputId, in.outputId1, in.outputFrmType},
+            {d.canTrId, in.canTrId1, in.canTrFrmType},       {d.canMask, in.canMask1, in.canRecFrmType},
             {d.canFilter1, in.canFilter1, in.canRecFrmType}, {d.canFilter2, in.canFilter2, in.canRecFrmType},
         };
         for (const auto& [decodedId, bytes, type] : ids) {

@@ -1,1 +1,189 @@
 #include <gtest/gtest.h>
+
+#include "fakes.h"
+#include "validation/entryrules.h"
+
+namespace veltara::test {
+namespace {
+
+enum class Row { TrId, Mask, Filter1, Filter2, InputId, OutputId };
+
+struct RowRef {
+    TextBox* boxes;
+    IdBytes& bytes;
+    ComboBox& type;
+};
+
+RowRef rowOf(Dialog& d, Row r) {
+    switch (r) {
+        case Row::TrId:
+            return {d.txtCANTrID1, d.CANTrID1Bytes, d.cmbCANtrFrmType};
+        case Row::Mask:
+            return {d.txtCANMask1, d.CANMask1Bytes, d.cmbCANRecFrmType};
+        case Row::Filter1:
+            return {d.txtCANFilter1, d.CANFilter1Bytes, d.cmbCANRecFrmType};
+        case Row::Filter2:
+            return {d.txtCANFilter2, d.CANFilter2Bytes, d.cmbCANRecFrmType};
+        case Row::InputId:
+            return {d.txtInputID1, d.InputID1Bytes, d.cmbInputFrmType};
+        case Row::OutputId:
+            break;
+    }
+    return {d.txtOutputID1, d.OutputID1Bytes, d.cmbOutputFrmType};
+}
+
+constexpr int kStandard = 0, kExtended = 1, kAll = 2, kNone = -1;
+
+struct TypingCase {
+    Row row;
+    int frameType;
+    int box;
+    const char* typed;
+    const char* message;  // nullptr: no message
+    const char* boxAfter;
+    int byteAfter;
+    bool paste = false;  // the whole text in one write, as a paste does
+};
+
+void PrintTo(const TypingCase& c, std::ostream* os) {
+    *os << '"' << c.typed << "\" into box " << c.box;
+}
+
+class IdentifierTyping : public ::testing::TestWithParam<TypingCase> {};
+
+TEST_P(IdentifierTyping, KeystrokeByKeystroke) {
+    const TypingCase& c = GetParam();
+    DialogFixture f;
+    f.start();
+    RowRef r = rowOf(f.dialog, c.row);
+    ASSERT_TRUE(r.type.setListIndex(c.frameType));
+    r.boxes[c.box].setEnabled(true);  // typing reaches a box the frame type disabled only through the model
+    f.messages.clear();
+    if (c.paste) {
+        r.boxes[c.box].setFocus();
+        r.boxes[c.box].setText(c.typed);
+    } else {
+        f.typeInto(r.boxes[c.box], c.typed);
+    }
+
+    if (c.message) {
+        ASSERT_EQ(f.messages.shown.size(), 1u) << "exactly one message per bad change";
+        EXPECT_EQ(f.messages.shown[0].text, c.message);
+        EXPECT_EQ(f.messages.shown[0].title, "Input Data Error");
+        EXPECT_EQ(f.messages.shown[0].icon, MessageIcon::None);
+        EXPECT_EQ(r.boxes[c.box].selStart(), 0);
+        EXPECT_EQ(r.boxes[c.box].selLength(), r.boxes[c.box].length());
+        EXPECT_TRUE(r.boxes[c.box].hasFocus());
+    } else {
+        EXPECT_TRUE(f.messages.shown.empty()) << f.messages.shown[0].text;
+    }
+    EXPECT_EQ(r.boxes[c.box].text(), c.boxAfter);
+    EXPECT_EQ(r.bytes[static_cast<std::size_t>(c.box)], c.byteAfter);
+}
+
+constexpr const char* kFF = "Please enter the hexcial digit (0 to FF)!";
+constexpr const char* k7 = "Please enter the hexcial digit (0 to 7)!";
+constexpr const char* k1F = "Please enter the hexcial digit (0 to 1F)!";
+
+INSTANTIATE_TEST_SUITE_P(Rules, IdentifierTyping,
+                         ::testing::Values(TypingCase{Row::TrId, kStandard, 1, "7", nullptr, "7", 7},
+                                           TypingCase{Row::TrId, kStandard, 1, "8", k7, "0", 0},
+                                           TypingCase{Row::TrId, kStandard, 1, "10", k7, "0",
+                                                      0},  // 1 passes, 10 fails
+                                           TypingCase{Row::TrId, kStandard, 1, "100", k7, "0",
+                                                      0},  // the last 0 replaces the selected reset text
+                                           TypingCase{Row::TrId, kExtended, 3, "1F", nullptr, "1F", 0x1F},
+                                           TypingCase{Row::TrId, kExtended, 3, "20", k1F, "0", 0},
+                                           TypingCase{Row::TrId, kStandard, 3, "FF", nullptr, "FF",
+                                                      0xFF},  // only the frame-type rule limits it
+                                           TypingCase{Row::TrId, kStandard, 0, "ff", nullptr, "ff", 0xFF},
+                                           TypingCase{Row::TrId, kStandard, 0, "0FF", nullptr, "0FF", 0xFF},
+                                           TypingCase{Row::TrId, kStandard, 0, "G", kFF, "0", 0, true},
+                                           TypingCase{Row::TrId, kStandard, 0, "-", kFF, "0", 0, true},
+                                           TypingCase{Row::TrId, kStandard, 0, "&H1", kFF, "0", 0, true},
+                                           TypingCase{Row::TrId, kStandard, 0, "0x1", kFF, "0", 0, true},
+                                           TypingCase{Row::TrId, kStandard, 0, "1 2", kFF, "0", 0, true},
+                                           TypingCase{Row::TrId, kStandard, 0, " 5", nullptr, " 5", 5, true},
+                                           TypingCase{Row::Mask, kStandard, 1, "9", k7, " 0", 0},
+                                           TypingCase{Row::Mask, kStandard, 0, "Z", kFF, " 0", 0},
+                                           TypingCase{Row::Mask, kAll, 3, "FF", nullptr, "FF", 0xFF},
+                                           TypingCase{Row::Mask, kAll, 1, "FF", nullptr, "FF", 0xFF},
+                                           TypingCase{Row::Filter1, kExtended, 3, "FF", k1F, "0", 0},
+                                           TypingCase{Row::Filter2, kNone, 3, "FF", nullptr, "FF", 0xFF},
+                                           TypingCase{Row::InputId, kStandard, 1, "8", k7, " 0", 0},
+                                           TypingCase{Row::InputId, kStandard, 0, "x", kFF, " 0", 0},
+                                           TypingCase{Row::OutputId, kStandard, 1, "8", k7, " 0", 0},
+                                           TypingCase{Row::OutputId, kStandard, 0, "x", kFF, "0", 0},
+                                           TypingCase{Row::OutputId, kExtended, 3, "3F", k1F, " 0", 0}));
+
+TEST(IdentifierEntry, AboveFFAlwaysDrawsTheFFMessageEvenInBoxOne) {
+    DialogFixture f;
+    f.start();
+    // Set the text in one write, as a paste does: 100 is above FF before it is above 7.
+    f.dialog.txtCANTrID1[1].setText("100");
+    ASSERT_EQ(f.messages.texts(), std::vector<std::string>{kFF});
+    EXPECT_EQ(f.dialog.txtCANTrID1[1].text(), "0");
+}
+
+TEST(IdentifierEntry, DeletingTheLastCharacterDrawsTheFFMessage) {
+    DialogFixture f;
+    f.start();
+    TextBox& box = f.dialog.txtCANTrID1[1];
+    box.setFocus();
+    box.setText("");
+    ASSERT_EQ(f.messages.texts(), std::vector<std::string>{kFF});
+    EXPECT_EQ(box.text(), "0");
+    EXPECT_EQ(f.dialog.CANTrID1Bytes[1], 0);
+}
+
+TEST(IdentifierEntry, CorrectionRunsNestedChangeAndFocusesOnlyWhenShown) {
+    DialogFixture f;
+    f.dialog.Form_Load();  // not shown: a correction cannot move the focus
+    f.messages.clear();
+    // While the message box is "open" the bad text is still in the box and the element is already 0.
+    std::vector<std::pair<std::string, int>> duringMessage;
+    f.messages.whileOpen = [&](const Message&) {
+        duringMessage.emplace_back(f.dialog.txtInputID1[0].text(), f.dialog.InputID1Bytes[0]);
+    };
+    f.dialog.txtInputID1[0].setText("zz");
+    ASSERT_EQ(duringMessage.size(), 1u);
+    EXPECT_EQ(duringMessage[0], std::make_pair(std::string("zz"), 0));
+    EXPECT_EQ(f.dialog.txtInputID1[0].text(), " 0");
+    EXPECT_EQ(f.dialog.focusedControl(), nullptr);
+}
+
+struct TidyCase {
+    const char* before;
+    const char* after;
+};
+
+TEST(IdentifierEntry, LostFocusTidiesWithoutChangingTheValue) {
+    const TidyCase cases[] = {{" 5", "05"},   {"a", "0A"},    {"ff", "FF"},
+                              {"0ff", "0FF"}, {"07  ", "07"}, {"  0", "00"}};
+    for (const auto& c : cases) {
+        DialogFixture f;
+        f.start();
+        TextBox& box = f.dialog.txtCANFilter1[0];
+        box.setFocus();
+        box.setText(c.before);
+        const auto value = f.dialog.CANFilter1Bytes[0];
+        f.dialog.userMovedFocus(&f.dialog.txtCANFilter1[1]);
+        EXPECT_EQ(box.text(), c.after) << c.before;
+        EXPECT_EQ(f.dialog.CANFilter1Bytes[0], value) << c.before;
+        EXPECT_TRUE(f.messages.shown.empty()) << c.before;
+    }
+}
+
+TEST(IdentifierEntry, OtherBoxesAndElementsAreUntouchedByACorrection) {
+    DialogFixture f;
+    f.start();
+    const IdBytes before = f.dialog.OutputID1Bytes;
+    const std::string box0 = f.dialog.txtOutputID1[0].text();
+    f.dialog.txtOutputID1[1].setText("9");
+    EXPECT_EQ(f.dialog.OutputID1Bytes[0], before[0]);
+    EXPECT_EQ(f.dialog.OutputID1Bytes[1], 0);
+    EXPECT_EQ(f.dialog.txtOutputID1[0].text(), box0);
+}
+
+}  // namespace
+}  // namespace veltara::test

@@ -12,10 +12,24 @@ struct HexCase {
 
 TEST(HexByte, AcceptsOneOrMoreHexDigitsUpToFF) {
     const HexCase cases[] = {
-        {"0", 0},          {"7", 7},          {"ff", 255},        {"FF", 255},        {"fF", 255},
-        {"0FF", 255},      {"000000a", 10},   {"10", 16},         {"", std::nullopt}, {"100", std::nullopt},
-        {"G", std::nullopt}, {"-1", std::nullopt}, {"+1", std::nullopt}, {"&H1", std::nullopt},
-        {"0x1", std::nullopt}, {"1 2", std::nullopt}, {"\t1", std::nullopt}, {"fff", std::nullopt},
+        {"0", 0},
+        {"7", 7},
+        {"ff", 255},
+        {"FF", 255},
+        {"fF", 255},
+        {"0FF", 255},
+        {"000000a", 10},
+        {"10", 16},
+        {"", std::nullopt},
+        {"100", std::nullopt},
+        {"G", std::nullopt},
+        {"-1", std::nullopt},
+        {"+1", std::nullopt},
+        {"&H1", std::nullopt},
+        {"0x1", std::nullopt},
+        {"1 2", std::nullopt},
+        {"\t1", std::nullopt},
+        {"fff", std::nullopt},
     };
     for (const auto& c : cases) {
         const auto parsed = parseHexByte(c.text);
@@ -40,12 +54,32 @@ struct DecimalCase {
 
 TEST(DecimalInt32, SignDigitsAndFractionRoundedHalfToEven) {
     const DecimalCase cases[] = {
-        {"500", 500},        {"+7", 7},           {"-5", -5},          {"2.5", 2},           {"3.5", 4},
-        {"0.4", 0},          {"0.5", 0},          {"1.5", 2},          {"2.51", 3},          {"2.500000", 2},
-        {"-2.5", -2},        {"5.", 5},           {".6", 1},           {"0065535", 65535},   {"2147483647", 2147483647},
-        {"-2147483648", -2147483648LL}, {"2147483648", std::nullopt}, {"99999999999999999999", std::nullopt},
-        {"", std::nullopt},  {"abc", std::nullopt}, {"1e3", std::nullopt}, {"1,000", std::nullopt},
-        {"+", std::nullopt}, {".", std::nullopt},  {"1 2", std::nullopt}, {"--1", std::nullopt},
+        {"500", 500},
+        {"+7", 7},
+        {"-5", -5},
+        {"2.5", 2},
+        {"3.5", 4},
+        {"0.4", 0},
+        {"0.5", 0},
+        {"1.5", 2},
+        {"2.51", 3},
+        {"2.500000", 2},
+        {"-2.5", -2},
+        {"5.", 5},
+        {".6", 1},
+        {"0065535", 65535},
+        {"2147483647", 2147483647},
+        {"-2147483648", -2147483648LL},
+        {"2147483648", std::nullopt},
+        {"99999999999999999999", std::nullopt},
+        {"", std::nullopt},
+        {"abc", std::nullopt},
+        {"1e3", std::nullopt},
+        {"1,000", std::nullopt},
+        {"+", std::nullopt},
+        {".", std::nullopt},
+        {"1 2", std::nullopt},
+        {"--1", std::nullopt},
         {"2147483647.5", std::nullopt},
     };
     for (const auto& c : cases) {

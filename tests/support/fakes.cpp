@@ -28,8 +28,12 @@ void FakeEventPump::yield() {
 }
 
 namespace {
-Error closedPort() { return {ErrorCode::NotOpen, "Operation not valid when the port is closed"}; }
-Error vanished() { return {ErrorCode::Io, "Input/output error"}; }
+Error closedPort() {
+    return {ErrorCode::NotOpen, "Operation not valid when the port is closed"};
+}
+Error vanished() {
+    return {ErrorCode::Io, "Input/output error"};
+}
 }  // namespace
 
 Result<bool> FakeSerialControl::portOpen() const {
@@ -172,7 +176,8 @@ Result<std::vector<std::uint8_t>> MemorySettingsFile::read(std::size_t maxBytes)
     if (!isOpenNow) {
         return Error{ErrorCode::NotOpen, "the file is not open"};
     }
-    return std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(std::min(maxBytes, bytes.size())));
+    return std::vector<std::uint8_t>(bytes.begin(),
+                                     bytes.begin() + static_cast<long>(std::min(maxBytes, bytes.size())));
 }
 
 Status MemorySettingsFile::write(std::span<const std::uint8_t> data) {
@@ -203,14 +208,12 @@ void DialogFixture::start() {
 
 void DialogFixture::typeInto(TextBox& box, const std::string& text) {
     box.setFocus();
-    std::string typed;
-    bool first = true;
+    box.setSelStart(0);
+    box.setSelLength(box.length());
     for (char c : text) {
-        // The first keystroke replaces the whole text, as after select-all.
-        typed = first ? std::string(1, c) : typed + c;
-        first = false;
-        box.setText(typed);
-        typed = box.text();
+        // A keystroke replaces a whole-text selection (as after select-all or a correction), else appends.
+        const bool replace = box.selLength() > 0 && box.selLength() == box.length();
+        box.setText(replace ? std::string(1, c) : box.text() + c);
     }
 }
 

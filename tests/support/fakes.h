@@ -77,9 +77,9 @@ public:
     std::string settings;
     std::deque<std::uint8_t> received;
     std::vector<std::vector<std::uint8_t>> sent;
-    int pendingOutput = 0;         // bytes reported as still in the transmit buffer
+    int pendingOutput = 0;           // bytes reported as still in the transmit buffer
     bool failAllOperations = false;  // the device vanished
-    std::vector<std::string> log;  // operations in order, for sequence checks
+    std::vector<std::string> log;    // operations in order, for sequence checks
     int opens = 0;
 };
 

@@ -8,12 +8,12 @@ namespace veltara::core {
 
 // What went wrong, in words a user can act on; the code lets callers branch without parsing text.
 enum class ErrorCode {
-    Refused,        // a control or device did not accept a value
-    NotOpen,        // the port or file is not open
-    NotFound,       // the device or file does not exist
+    Refused,   // a control or device did not accept a value
+    NotOpen,   // the port or file is not open
+    NotFound,  // the device or file does not exist
     PermissionDenied,
-    Busy,           // held by another process
-    Io,             // the system reported a read or write failure
+    Busy,  // held by another process
+    Io,    // the system reported a read or write failure
     InvalidArgument,
     Checksum,
 };
@@ -58,6 +58,8 @@ private:
 
 using Status = Result<void>;
 
-inline Error makeError(ErrorCode code, std::string text) { return Error{code, std::move(text)}; }
+inline Error makeError(ErrorCode code, std::string text) {
+    return Error{code, std::move(text)};
+}
 
 }  // namespace veltara::core

@@ -23,7 +23,9 @@ void Dialog::CmbCOM_Click() {
     openPort([this](const Error&) { showPortFailure(); });
 }
 
-std::string Dialog::portDevice() const { return m_services.serial.deviceName(CmbCOM.listIndex() + 1); }
+std::string Dialog::portDevice() const {
+    return m_services.serial.deviceName(CmbCOM.listIndex() + 1);
+}
 
 void Dialog::btnProgramConfig_Click() {
     // The exchange yields to the event loop, so a second press can arrive while it waits.
@@ -44,8 +46,9 @@ void Dialog::btnProgramConfig_Click() {
     }
     m_exchangeRunning = true;
     m_abandonExchange = false;
-    const ExchangeResult result = runProgrammingExchange(m_services.serial, m_services.pump, m_services.clock,
-                                                         ConfigFrameBytes, [this] { return m_abandonExchange; });
+    const ExchangeResult result =
+        runProgrammingExchange(m_services.serial, m_services.pump, m_services.clock, ConfigFrameBytes,
+                               [this] { return m_abandonExchange; });
     m_exchangeRunning = false;
     switch (result.outcome) {
         case ExchangeOutcome::Accepted:

@@ -18,11 +18,17 @@ void Control::setEnabled(bool enabled) {
     notify(Property::Enabled);
 }
 
-void Control::addObserver(Observer observer) { m_observers.push_back(std::move(observer)); }
+void Control::addObserver(Observer observer) {
+    m_observers.push_back(std::move(observer));
+}
 
-bool Control::hasFocus() const { return m_focusHost && m_focusHost->focusedControl() == this; }
+bool Control::hasFocus() const {
+    return m_focusHost && m_focusHost->focusedControl() == this;
+}
 
-bool Control::setFocus() { return m_focusHost && m_focusHost->requestFocus(*this); }
+bool Control::setFocus() {
+    return m_focusHost && m_focusHost->requestFocus(*this);
+}
 
 void Control::notify(Property property) {
     for (const auto& observer : m_observers) {

@@ -23,8 +23,8 @@ struct Geometry {
 struct Appearance {
     bool yellowBackground = false;  // RGB (255, 255, 192)
     bool bold = false;
-    double pointSize = 0.0;         // 0: the dialog's default font size
-    bool redText = false;           // RGB (255, 0, 0)
+    double pointSize = 0.0;  // 0: the dialog's default font size
+    bool redText = false;    // RGB (255, 0, 0)
 };
 
 class Control;

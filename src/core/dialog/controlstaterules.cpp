@@ -29,9 +29,15 @@ void Dialog::twoWayFrameTypeRule(const ComboBox& combo, TextBox* boxes) {
     }
 }
 
-void Dialog::cmbCANtrFrmType_Click() { twoWayFrameTypeRule(cmbCANtrFrmType, txtCANTrID1); }
-void Dialog::cmbInputFrmType_Click() { twoWayFrameTypeRule(cmbInputFrmType, txtInputID1); }
-void Dialog::cmbOutputFrmType_Click() { twoWayFrameTypeRule(cmbOutputFrmType, txtOutputID1); }
+void Dialog::cmbCANtrFrmType_Click() {
+    twoWayFrameTypeRule(cmbCANtrFrmType, txtCANTrID1);
+}
+void Dialog::cmbInputFrmType_Click() {
+    twoWayFrameTypeRule(cmbInputFrmType, txtInputID1);
+}
+void Dialog::cmbOutputFrmType_Click() {
+    twoWayFrameTypeRule(cmbOutputFrmType, txtOutputID1);
+}
 
 void Dialog::cmbCANRecFrmType_Click() {
     TextBox* const rowsInEnableOrder[] = {txtCANFilter1, txtCANFilter2, txtCANMask1};
@@ -66,27 +72,36 @@ void Dialog::cmbCANRecFrmType_Click() {
 
 void Dialog::setTransmitGroupEnabled(bool enabled, bool startupOrder) {
     if (startupOrder) {
-        Control* const order[] = {&cmbCANtrFrmType, &txtCANTrID1[0], &txtCANTrID1[1], &txtCANTrID1[2],
-                                  &txtCANTrID1[3],  &optCANTrImme1byte, &optCANTrMultiByte, &Label5,
-                                  &Label6,          &Label7};
+        Control* const order[] = {
+            &cmbCANtrFrmType,   &txtCANTrID1[0],    &txtCANTrID1[1], &txtCANTrID1[2], &txtCANTrID1[3],
+            &optCANTrImme1byte, &optCANTrMultiByte, &Label5,         &Label6,         &Label7};
         for (Control* c : order) {
             c->setEnabled(enabled);
         }
         return;
     }
-    Control* const order[] = {&cmbCANtrFrmType, &Label5, &Label6, &Label7, &txtCANTrID1[0], &txtCANTrID1[1],
-                              &txtCANTrID1[2],  &txtCANTrID1[3], &optCANTrImme1byte, &optCANTrMultiByte};
+    Control* const order[] = {&cmbCANtrFrmType,   &Label5,           &Label6,         &Label7,
+                              &txtCANTrID1[0],    &txtCANTrID1[1],   &txtCANTrID1[2], &txtCANTrID1[3],
+                              &optCANTrImme1byte, &optCANTrMultiByte};
     for (Control* c : order) {
         c->setEnabled(enabled);
     }
 }
 
-void Dialog::ChkRS232RecID_Click() { setTransmitGroupEnabled(ChkRS232RecID.value() != 1, false); }
+void Dialog::ChkRS232RecID_Click() {
+    setTransmitGroupEnabled(ChkRS232RecID.value() != 1, false);
+}
 
-void Dialog::chkOutputProtection_Click() { txtOutputProtectValue.setEnabled(chkOutputProtection.value() != 0); }
+void Dialog::chkOutputProtection_Click() {
+    txtOutputProtectValue.setEnabled(chkOutputProtection.value() != 0);
+}
 
-void Dialog::optInputChangeTr_Click() { txtPeriodmsCount.setEnabled(!optInputChangeTr.value()); }
+void Dialog::optInputChangeTr_Click() {
+    txtPeriodmsCount.setEnabled(!optInputChangeTr.value());
+}
 
-void Dialog::optInputPeriodTr_Click() { optInputChangeTr_Click(); }
+void Dialog::optInputPeriodTr_Click() {
+    optInputChangeTr_Click();
+}
 
 }  // namespace veltara::core

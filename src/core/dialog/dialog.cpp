@@ -10,7 +10,8 @@ constexpr Appearance kPlain{};
 constexpr Appearance kYellow{true, false, 0.0, false};
 
 const std::vector<std::string> kComPorts{"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8"};
-const std::vector<std::string> kRs232Rates{"1200", "2400", "4800", "9600", "19200", "57600", "115200", "230400"};
+const std::vector<std::string> kRs232Rates{"1200",  "2400",  "4800",   "9600",
+                                           "19200", "57600", "115200", "230400"};
 const std::vector<std::string> kCanRates{"20K", "50K", "100K", "125K", "200K", "250K", "500K", "1000K"};
 const std::vector<std::string> kTwoWayTypes{"Standard", "Extended"};
 const std::vector<std::string> kReceiveTypes{"Standard", "Extended", "All"};
@@ -35,8 +36,8 @@ void Dialog::buildControls() {
                         int tabOfBox3, const std::array<const char*, 4>& texts) {
         for (int i = 0; i < 4; ++i) {
             const int fromLeft = 3 - i;
-            place(boxes[i], name, &frame, {}, tabOfBox3 + fromLeft, {leftOfBox3 + 600 * fromLeft, top, 495, 285},
-                  kPlain, i);
+            place(boxes[i], name, &frame, {}, tabOfBox3 + fromLeft,
+                  {leftOfBox3 + 600 * fromLeft, top, 495, 285}, kPlain, i);
             boxes[i].initText(texts[static_cast<std::size_t>(i)]);
         }
     };
@@ -82,7 +83,8 @@ void Dialog::buildControls() {
     place(Label6, "Label6", &Frame5, "Frame Message ID:", 19, {240, 840, 1575, 255});
     place(Label7, "Label7", &Frame5, "Hex:", 20, {720, 1080, 735, 255});
     placeRow(txtCANTrID1, "txtCANTrID1", Frame5, 1080, 1680, 21, {"45", "03", "34", "33"});
-    place(optCANTrImme1byte, "optCANTrImme1byte", &Frame5, "Immediatly 1 byteTransmit", 25, {240, 1440, 3015, 255});
+    place(optCANTrImme1byte, "optCANTrImme1byte", &Frame5, "Immediatly 1 byteTransmit", 25,
+          {240, 1440, 3015, 255});
     place(optCANTrMultiByte, "optCANTrMultiByte", &Frame5, "Single or Multi-bytes Transmit", 26,
           {240, 1680, 3015, 255});
     optCANTrMultiByte.initValue(true);
@@ -113,8 +115,8 @@ void Dialog::buildControls() {
     placeRow(txtOutputID1, "txtOutputID1", Frame3, 1800, 1560, 56, {"3F", "67", "45", "23"});
 
     // I/O Feature.
-    place(optInputPeriodTr, "optInputPeriodTr", &Frame4, "Input Periodic Transmitting", 60, {480, 360, 3615, 255},
-          kYellow);
+    place(optInputPeriodTr, "optInputPeriodTr", &Frame4, "Input Periodic Transmitting", 60,
+          {480, 360, 3615, 255}, kYellow);
     place(optInputChangeTr, "optInputChangeTr", &Frame4, "Input Changes Cause Transmitting", 61,
           {480, 1080, 3615, 255}, kYellow);
     optInputChangeTr.initValue(true);
@@ -172,7 +174,9 @@ Control* Dialog::findControl(const std::string& objectName) const {
     return it == m_controls.end() ? nullptr : *it;
 }
 
-void Dialog::setShown(bool shown) { m_shown = shown; }
+void Dialog::setShown(bool shown) {
+    m_shown = shown;
+}
 
 bool Dialog::requestFocus(Control& control) {
     if (!m_shown || !control.enabled() || !control.takesFocus()) {
@@ -223,29 +227,50 @@ IdentifierRow Dialog::row(TextBox* boxes) {
     return {txtOutputID1, OutputID1Bytes, cmbOutputFrmType, " 0", "0"};
 }
 
-void Dialog::txtCANTrID1_Change(int index) { identifierChangeRule(row(txtCANTrID1), index, m_services.messages); }
-void Dialog::txtCANTrID1_LostFocus(int index) { identifierLostFocusRule(row(txtCANTrID1), index); }
-void Dialog::txtCANMask1_Change(int index) { identifierChangeRule(row(txtCANMask1), index, m_services.messages); }
-void Dialog::txtCANMask1_LostFocus(int index) { identifierLostFocusRule(row(txtCANMask1), index); }
+void Dialog::txtCANTrID1_Change(int index) {
+    identifierChangeRule(row(txtCANTrID1), index, m_services.messages);
+}
+void Dialog::txtCANTrID1_LostFocus(int index) {
+    identifierLostFocusRule(row(txtCANTrID1), index);
+}
+void Dialog::txtCANMask1_Change(int index) {
+    identifierChangeRule(row(txtCANMask1), index, m_services.messages);
+}
+void Dialog::txtCANMask1_LostFocus(int index) {
+    identifierLostFocusRule(row(txtCANMask1), index);
+}
 void Dialog::txtCANFilter1_Change(int index) {
     identifierChangeRule(row(txtCANFilter1), index, m_services.messages);
 }
-void Dialog::txtCANFilter1_LostFocus(int index) { identifierLostFocusRule(row(txtCANFilter1), index); }
+void Dialog::txtCANFilter1_LostFocus(int index) {
+    identifierLostFocusRule(row(txtCANFilter1), index);
+}
 void Dialog::txtCANFilter2_Change(int index) {
     identifierChangeRule(row(txtCANFilter2), index, m_services.messages);
 }
-void Dialog::txtCANFilter2_LostFocus(int index) { identifierLostFocusRule(row(txtCANFilter2), index); }
-void Dialog::txtInputID1_Change(int index) { identifierChangeRule(row(txtInputID1), index, m_services.messages); }
-void Dialog::txtInputID1_LostFocus(int index) { identifierLostFocusRule(row(txtInputID1), index); }
-void Dialog::txtOutputID1_Change(int index) { identifierChangeRule(row(txtOutputID1), index, m_services.messages); }
-void Dialog::txtOutputID1_LostFocus(int index) { identifierLostFocusRule(row(txtOutputID1), index); }
+void Dialog::txtCANFilter2_LostFocus(int index) {
+    identifierLostFocusRule(row(txtCANFilter2), index);
+}
+void Dialog::txtInputID1_Change(int index) {
+    identifierChangeRule(row(txtInputID1), index, m_services.messages);
+}
+void Dialog::txtInputID1_LostFocus(int index) {
+    identifierLostFocusRule(row(txtInputID1), index);
+}
+void Dialog::txtOutputID1_Change(int index) {
+    identifierChangeRule(row(txtOutputID1), index, m_services.messages);
+}
+void Dialog::txtOutputID1_LostFocus(int index) {
+    identifierLostFocusRule(row(txtOutputID1), index);
+}
 
 void Dialog::txtPeriodmsCount_Change() {
     periodCountChangeRule(txtPeriodmsCount, PeriodmsCountValue, m_decimalSeparator, m_services.messages);
 }
 
 void Dialog::txtOutputProtectValue_Change() {
-    protectValueChangeRule(txtOutputProtectValue, ConfigFrameBytes[frame::kProtectValue], m_services.messages);
+    protectValueChangeRule(txtOutputProtectValue, ConfigFrameBytes[frame::kProtectValue],
+                           m_services.messages);
 }
 
 FrameInputs Dialog::frameInputs() const {

@@ -16,9 +16,13 @@ std::string sentence(std::string text) {
 
 }  // namespace
 
-void Dialog::showStartupFailure(const std::string& text) { showMessage(text, kAppTitle); }
+void Dialog::showStartupFailure(const std::string& text) {
+    showMessage(text, kAppTitle);
+}
 
-void Dialog::showPortFailure() { showMessage(kPortFailure, kAppTitle); }
+void Dialog::showPortFailure() {
+    showMessage(kPortFailure, kAppTitle);
+}
 
 void Dialog::Form_Load() {
     SettingsFile& file = m_services.settingsFile;
@@ -26,14 +30,16 @@ void Dialog::Form_Load() {
 
     if (const Status opened = file.open(); !opened) {
         m_settingsFileProblem = opened.error().text;
-        showStartupFailure("The settings file " + fileName + " cannot be opened: " + sentence(opened.error().text));
+        showStartupFailure("The settings file " + fileName +
+                           " cannot be opened: " + sentence(opened.error().text));
     } else if (!file.readOnlyReason().empty()) {
         m_settingsFileProblem = file.readOnlyReason();
         showStartupFailure("The settings file " + fileName + " can be read but not written (" +
                            file.readOnlyReason() + "): changes will not be saved when the dialog closes.");
     }
     if (auto read = file.read(kSettingsSlotSize); !read) {
-        showStartupFailure("The settings file " + fileName + " cannot be read: " + sentence(read.error().text));
+        showStartupFailure("The settings file " + fileName +
+                           " cannot be read: " + sentence(read.error().text));
     } else {
         m_settings = decodeSettingsRecord(read.value());
         m_filler = settingsFiller(read.value());
@@ -90,7 +96,8 @@ void Dialog::Form_Unload() {
     CaptureSettings(m_settings);
 
     SettingsFile& file = m_services.settingsFile;
-    const std::string notSaved = "The settings were not saved: the settings file \"" + file.displayName() + "\" ";
+    const std::string notSaved =
+        "The settings were not saved: the settings file \"" + file.displayName() + "\" ";
     if (!file.isOpen()) {
         showMessage(notSaved + "could not be opened (" + m_settingsFileProblem + ").", kAppTitle);
         return;

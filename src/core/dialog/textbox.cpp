@@ -5,11 +5,13 @@
 namespace veltara::core {
 
 int utf8Length(const std::string& text) {
-    return static_cast<int>(
-        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+    return static_cast<int>(std::count_if(
+        text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
-int TextBox::length() const { return utf8Length(m_text); }
+int TextBox::length() const {
+    return utf8Length(m_text);
+}
 
 void TextBox::setText(std::string text) {
     if (text == m_text) {

@@ -7,7 +7,9 @@ namespace veltara::core {
 
 namespace {
 
-std::uint8_t lowByte(unsigned value) { return static_cast<std::uint8_t>(value & 0xFFu); }
+std::uint8_t lowByte(unsigned value) {
+    return static_cast<std::uint8_t>(value & 0xFFu);
+}
 
 void put(ConfigFrame& frame, std::size_t offset, const std::array<std::uint8_t, 4>& field) {
     for (std::size_t i = 0; i < field.size(); ++i) {
@@ -24,7 +26,8 @@ DecodedId decodeId(std::span<const std::uint8_t> g) {
     id.extended = (g[1] & frame::kExtendedMarker) != 0;
     if (id.extended) {
         id.value = (static_cast<std::uint32_t>(g[0]) << 21) | (static_cast<std::uint32_t>(g[1] >> 5) << 18) |
-                   (static_cast<std::uint32_t>(g[1] & 0x03) << 16) | (static_cast<std::uint32_t>(g[2]) << 8) | g[3];
+                   (static_cast<std::uint32_t>(g[1] & 0x03) << 16) | (static_cast<std::uint32_t>(g[2]) << 8) |
+                   g[3];
         id.wellFormed = (g[1] & 0x14) == 0;
     } else {
         id.value = (static_cast<std::uint32_t>(g[0]) << 3) | (g[1] >> 5);
@@ -50,8 +53,8 @@ std::array<std::uint8_t, 4> encodeStandardId(const IdBytes& id) {
 std::array<std::uint8_t, 4> encodeExtendedId(const IdBytes& id) {
     const unsigned e2 = id[2];
     const unsigned e3 = id[3];
-    return {lowByte((e3 << 3) | (e2 >> 5)), lowByte(((e2 & 0x1Cu) << 3) | frame::kExtendedMarker | (e2 & 0x03u)), id[1],
-            id[0]};
+    return {lowByte((e3 << 3) | (e2 >> 5)),
+            lowByte(((e2 & 0x1Cu) << 3) | frame::kExtendedMarker | (e2 & 0x03u)), id[1], id[0]};
 }
 
 std::uint8_t frameChecksum(std::span<const std::uint8_t> frame) {
@@ -81,7 +84,8 @@ std::optional<std::string> frameInputProblem(const FrameInputs& in) {
     };
     for (const Row& row : rows) {
         if (row.extended && row.id[3] > 0x1F) {
-            return std::string("Please enter the hexcial digit (0 to 1F) in the leftmost box of ") + row.name + "!";
+            return std::string("Please enter the hexcial digit (0 to 1F) in the leftmost box of ") +
+                   row.name + "!";
         }
     }
     if (in.periodmsCountValue < 1 || in.periodmsCountValue > 65535) {
@@ -159,14 +163,14 @@ DecodedFrame decodeConfigFrameFields(std::span<const std::uint8_t, kConfigFrameS
 
 Result<DecodedFrame> decodeConfigFrame(std::span<const std::uint8_t> bytes) {
     if (bytes.size() != kConfigFrameSize) {
-        return makeError(ErrorCode::InvalidArgument, "a configuration frame has 33 bytes, not " +
-                                                         std::to_string(bytes.size()));
+        return makeError(ErrorCode::InvalidArgument,
+                         "a configuration frame has 33 bytes, not " + std::to_string(bytes.size()));
     }
     const std::span<const std::uint8_t, kConfigFrameSize> fixed(bytes.data(), kConfigFrameSize);
     const std::uint8_t expected = frameChecksum(fixed);
     if (expected != bytes[frame::kChecksum]) {
-        return makeError(ErrorCode::Checksum,
-                         "checksum mismatch: expected " + hex2(expected) + ", found " + hex2(bytes[frame::kChecksum]));
+        return makeError(ErrorCode::Checksum, "checksum mismatch: expected " + hex2(expected) + ", found " +
+                                                  hex2(bytes[frame::kChecksum]));
     }
     return decodeConfigFrameFields(fixed);
 }

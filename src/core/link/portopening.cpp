@@ -2,7 +2,8 @@
 
 namespace veltara::core {
 
-void runOpeningProcedure(SerialControl& serial, int portNumber, const std::function<void(const Error&)>& onStepFailed) {
+void runOpeningProcedure(SerialControl& serial, int portNumber,
+                         const std::function<void(const Error&)>& onStepFailed) {
     auto step = [&](const Status& status) {
         if (!status) {
             onStepFailed(status.error());

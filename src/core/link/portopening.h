@@ -12,6 +12,7 @@ inline constexpr int kInBufferSize = 1024;
 
 // Closes the port if open, points it at portNumber, opens it with empty buffers and sets 9600 8N1.
 // Every step runs; each failing step is reported through onStepFailed and the next step follows.
-void runOpeningProcedure(SerialControl& serial, int portNumber, const std::function<void(const Error&)>& onStepFailed);
+void runOpeningProcedure(SerialControl& serial, int portNumber,
+                         const std::function<void(const Error&)>& onStepFailed);
 
 }  // namespace veltara::core

@@ -13,7 +13,8 @@ ExchangeResult linkFailed(SerialControl& serial, const Error& error) {
 }  // namespace
 
 ExchangeResult runProgrammingExchange(SerialControl& serial, EventPump& pump, const MonotonicClock& clock,
-                                      std::span<const std::uint8_t> frame, const std::function<bool()>& abandoned) {
+                                      std::span<const std::uint8_t> frame,
+                                      const std::function<bool()>& abandoned) {
     if (const Status sent = serial.output(frame); !sent) {
         return linkFailed(serial, sent.error());
     }

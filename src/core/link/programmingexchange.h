@@ -33,6 +33,7 @@ struct ExchangeResult {
 // Sends the frame, waits until it has left the port, gives the converter one second and judges the
 // reply. Yields to the event pump throughout; `abandoned` is asked after every yield.
 ExchangeResult runProgrammingExchange(SerialControl& serial, EventPump& pump, const MonotonicClock& clock,
-                                      std::span<const std::uint8_t> frame, const std::function<bool()>& abandoned);
+                                      std::span<const std::uint8_t> frame,
+                                      const std::function<bool()>& abandoned);
 
 }  // namespace veltara::core

@@ -4,7 +4,8 @@ namespace veltara::core {
 
 namespace {
 
-void storeRow(IdTexts& row, std::string_view e0, std::string_view e1, std::string_view e2, std::string_view e3) {
+void storeRow(IdTexts& row, std::string_view e0, std::string_view e1, std::string_view e2,
+              std::string_view e3) {
     row[0].store(e0);
     row[1].store(e1);
     row[2].store(e2);
@@ -13,7 +14,9 @@ void storeRow(IdTexts& row, std::string_view e0, std::string_view e1, std::strin
 
 }  // namespace
 
-bool IsBlankSettings(const ConverterSettings& record) { return record.CANTrImme1byte == record.CANTrMultiByte; }
+bool IsBlankSettings(const ConverterSettings& record) {
+    return record.CANTrImme1byte == record.CANTrMultiByte;
+}
 
 void FillStartupDefaults(ConverterSettings& r) {
     r.COM = 0;

@@ -8,11 +8,21 @@ namespace {
 
 // The int16 fields, in file order from offset 0.
 constexpr std::int16_t ConverterSettings::*kIntFields[] = {
-    &ConverterSettings::COM,           &ConverterSettings::Reserved,         &ConverterSettings::RS232BaudRate,
-    &ConverterSettings::CANBaudRate,   &ConverterSettings::CANtrFrmType,     &ConverterSettings::CANRecFrmType,
-    &ConverterSettings::InputFrmType,  &ConverterSettings::OutputFrmType,    &ConverterSettings::OutputProtection,
-    &ConverterSettings::RS232RecID,    &ConverterSettings::RS232TrID,        &ConverterSettings::CANTrImme1byte,
-    &ConverterSettings::CANTrMultiByte, &ConverterSettings::InputChangeTr,   &ConverterSettings::InputPeriodTr,
+    &ConverterSettings::COM,
+    &ConverterSettings::Reserved,
+    &ConverterSettings::RS232BaudRate,
+    &ConverterSettings::CANBaudRate,
+    &ConverterSettings::CANtrFrmType,
+    &ConverterSettings::CANRecFrmType,
+    &ConverterSettings::InputFrmType,
+    &ConverterSettings::OutputFrmType,
+    &ConverterSettings::OutputProtection,
+    &ConverterSettings::RS232RecID,
+    &ConverterSettings::RS232TrID,
+    &ConverterSettings::CANTrImme1byte,
+    &ConverterSettings::CANTrMultiByte,
+    &ConverterSettings::InputChangeTr,
+    &ConverterSettings::InputPeriodTr,
 };
 
 constexpr IdTexts ConverterSettings::*kIdFields[] = {

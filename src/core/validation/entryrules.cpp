@@ -62,7 +62,8 @@ void protectValueChangeRule(TextBox& box, std::uint8_t& frameByte, MessageBoxes&
         frameByte = *parsed;
         return;
     }
-    correctEntry(box, [&frameByte] { frameByte = 0; }, kHexByteMessage, "0", messages);
+    correctEntry(
+        box, [&frameByte] { frameByte = 0; }, kHexByteMessage, "0", messages);
 }
 
 }  // namespace veltara::core

@@ -20,7 +20,9 @@ int hexDigitValue(char c) {
     return -1;
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 }  // namespace
 
@@ -51,7 +53,8 @@ std::optional<std::uint8_t> parseHexByte(std::string_view text) {
     return static_cast<std::uint8_t>(value);
 }
 
-std::optional<std::int32_t> parseDecimalInt32(std::string_view text, std::string_view localeDecimalSeparator) {
+std::optional<std::int32_t> parseDecimalInt32(std::string_view text,
+                                              std::string_view localeDecimalSeparator) {
     std::size_t pos = 0;
     bool negative = false;
     if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
@@ -102,8 +105,10 @@ std::optional<std::int32_t> parseDecimalInt32(std::string_view text, std::string
     if (sawFraction && (fractionVersusHalf > 0 || (fractionVersusHalf == 0 && integer % 2 == 1))) {
         integer = std::min(kCap, integer + 1);
     }
-    const std::int64_t signedValue = negative ? -static_cast<std::int64_t>(integer) : static_cast<std::int64_t>(integer);
-    if (signedValue < std::numeric_limits<std::int32_t>::min() || signedValue > std::numeric_limits<std::int32_t>::max()) {
+    const std::int64_t signedValue =
+        negative ? -static_cast<std::int64_t>(integer) : static_cast<std::int64_t>(integer);
+    if (signedValue < std::numeric_limits<std::int32_t>::min() ||
+        signedValue > std::numeric_limits<std::int32_t>::max()) {
         return std::nullopt;
     }
     return static_cast<std::int32_t>(signedValue);

@@ -15,7 +15,8 @@ std::optional<std::uint8_t> parseHexByte(std::string_view text);
 
 // Optional sign, decimal digits and an optional fraction after '.' or the locale's separator,
 // rounded half to even into a signed 32-bit value.
-std::optional<std::int32_t> parseDecimalInt32(std::string_view text, std::string_view localeDecimalSeparator = ".");
+std::optional<std::int32_t> parseDecimalInt32(std::string_view text,
+                                              std::string_view localeDecimalSeparator = ".");
 
 std::string toUpperAscii(std::string_view text);
 

@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include "fakes.h"
+
+namespace veltara::test {
+namespace {
+
+const std::vector<std::uint8_t> kFactoryFrame{
+    0x03, 0x00, 0x05, 0x00, 0xE4, 0x40, 0x00, 0x00, 0xA4, 0x40, 0x00, 0x00, 0xA1, 0x64, 0x40, 0x00, 0x00,
+    0xFF, 0xE0, 0x00, 0x00, 0x66, 0x60, 0x00, 0x00, 0x2C, 0x01, 0x00, 0x66, 0x60, 0x00, 0x00, 0xED};
+
+TEST(ProgramConfig, DefaultConfigThenProgramSendsTheFactoryFrame) {
+    DialogFixture f;
+    f.start();
+    f.dialog.txtCANTrID1[0].setText("7A");
+    f.dialog.btnDefaultConfig_Click();
+    EXPECT_TRUE(f.messages.shown.empty());
+    EXPECT_EQ(f.dialog.txtCANMask1[0].text(), "ff");
+    EXPECT_EQ(f.dialog.txtOutputID1[1].text(), "05  ");
+    for (int press = 0; press < 2; ++press) {
+        f.pump.onYield = [&] {
+            if (f.serial.received.empty() && f.pump.yields == 3) {
+                f.serial.received.push_back(0x55);
+            }
+        };
+        f.pump.yields = 0;
+        f.dialog.btnProgramConfig_Click();
+        ASSERT_EQ(f.serial.sent.size(), static_cast<std::size_t>(press + 1));
+        EXPECT_EQ(f.serial.sent.back(), kFactoryFrame);
+        ASSERT_EQ(f.messages.shown.size(), 1u);
+        EXPECT_EQ(f.messages.shown[0].text, "Configuration is successfull!");
+        EXPECT_EQ(f.messages.shown[0].title, "config confirmation");
+        EXPECT_EQ(f.messages.shown[0].icon, MessageIcon::Information);
+        f.messages.clear();
+    }
+}
+
+struct RefusalCase {
+    const char* name;
+    void (*breakInvariant)(Dialog&);
+    const char* needle;
+};
+
+TEST(ProgramConfig, AnUnencodableSettingSendsNothingAndSaysWhichRange) {
+    const RefusalCase cases[] = {
+        {"no RS232 rate", [](Dialog& d) { (void)d.CmbRS232BaudRate.setListIndex(-1); }, "RS232 Baud Rate"},
+        {"no CAN rate", [](Dialog& d) { (void)d.CmbCANBaudRate.setListIndex(-1); }, "CAN Baud Rate"},
+        {"extended mask above 1F",
+         [](Dialog& d) {
+             (void)d.cmbCANRecFrmType.setListIndex(2);
+             d.txtCANMask1[3].setText("FF");
+             (void)d.cmbCANRecFrmType.setListIndex(1);
+         },
+         "Mask"},
+        {"period never parsed", [](Dialog& d) { d.PeriodmsCountValue = 0; }, "(1 to 65535)"},
+    };
+    for (const auto& c : cases) {
+        DialogFixture f;
+        f.start();
+        c.breakInvariant(f.dialog);
+        f.messages.clear();
+        const ConfigFrame before = f.dialog.ConfigFrameBytes;
+        f.dialog.btnProgramConfig_Click();
+        EXPECT_TRUE(f.serial.sent.empty()) << c.name;
+        EXPECT_EQ(f.dialog.ConfigFrameBytes, before) << c.name;
+        ASSERT_EQ(f.messages.shown.size(), 1u) << c.name;
+        EXPECT_EQ(f.messages.shown[0].title, "Input Data Error") << c.name;
+        EXPECT_NE(f.messages.shown[0].text.find(c.needle), std::string::npos) << f.messages.shown[0].text;
+    }
+}
+
+TEST(ProgramConfig, ClosedPortSendsNothing) {
+    DialogFixture f;
+    f.serial.present = {};
+    f.start();
+    f.dialog.btnProgramConfig_Click();
+    EXPECT_TRUE(f.serial.sent.empty());
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_EQ(f.messages.shown[0].text, "Com Port fails to open, try another com port");
+    EXPECT_EQ(f.messages.shown[0].title, "Veltara");
+}
+
+TEST(ProgramConfig, ReceiveAllKeepsTheLastReceiveBytes) {
+    DialogFixture f;
+    f.start();
+    f.dialog.btnDefaultConfig_Click();
+    f.dialog.btnProgramConfig_Click();
+    (void)f.dialog.cmbCANRecFrmType.setListIndex(2);
+    f.dialog.btnProgramConfig_Click();
+    ASSERT_EQ(f.serial.sent.size(), 2u);
+    const auto& frame = f.serial.sent[1];
+    EXPECT_EQ(std::vector<std::uint8_t>(frame.begin() + 17, frame.begin() + 21),
+              (std::vector<std::uint8_t>{0xFF, 0xE0, 0, 0}));
+    EXPECT_EQ(frame[12] & 0x03, 3);
+}
+
+}  // namespace
+}  // namespace veltara::test
