@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "link/ratecodes.h"
+
 namespace veltara::core {
 
 namespace {
@@ -10,9 +12,8 @@ constexpr Appearance kPlain{};
 constexpr Appearance kYellow{true, false, 0.0, false};
 
 const std::vector<std::string> kComPorts{"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8"};
-const std::vector<std::string> kRs232Rates{"1200",  "2400",  "4800",   "9600",
-                                           "19200", "57600", "115200", "230400"};
-const std::vector<std::string> kCanRates{"20K", "50K", "100K", "125K", "200K", "250K", "500K", "1000K"};
+const std::vector<std::string> kRs232Rates(kRs232RateTexts.begin(), kRs232RateTexts.end());
+const std::vector<std::string> kCanRates(kCanRateTexts.begin(), kCanRateTexts.end());
 const std::vector<std::string> kTwoWayTypes{"Standard", "Extended"};
 const std::vector<std::string> kReceiveTypes{"Standard", "Extended", "All"};
 
