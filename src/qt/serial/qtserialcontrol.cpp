@@ -1,0 +1,320 @@
+#include "qtserialcontrol.h"
+
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <QByteArray>
+#include <QFile>
+#include <algorithm>
+#include <cerrno>
+#include <limits>
+#include <system_error>
+
+#include "portnames.h"
+
+namespace veltara::qt {
+
+namespace {
+
+using core::Error;
+using core::ErrorCode;
+
+// The counts are 16-bit properties.
+constexpr qint64 kMaxCount = std::numeric_limits<std::int16_t>::max();
+// Input keeps taking from the driver while it holds more; a device that sends faster than we read
+// must not keep us here.
+constexpr int kMaxPullRounds = 64;
+
+std::string systemText(int error) {
+    return std::generic_category().message(error);
+}
+
+Error systemError(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENODEV:
+        case ENXIO:
+            return {ErrorCode::NotFound, systemText(error)};
+        case EACCES:
+        case EPERM:
+            return {ErrorCode::PermissionDenied, systemText(error)};
+        case EBUSY:
+            return {ErrorCode::Busy, systemText(error)};
+        default:
+            return {ErrorCode::Io, systemText(error)};
+    }
+}
+
+Error notOpen() {
+    return {ErrorCode::NotOpen, "The port is not open"};
+}
+
+// A read that ends because the device hung up sets no errno of its own, so Qt's text is whatever the
+// last failing call left behind; the hang-up is what the user needs to hear.
+bool hungUp(int fd) {
+    pollfd probe{fd, POLLIN | POLLOUT, 0};
+    return fd >= 0 && ::poll(&probe, 1, 0) > 0 && (probe.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
+}  // namespace
+
+QtSerialControl::QtSerialControl(QObject* parent) : QObject(parent), m_port(new QSerialPort(this)) {
+    m_port->setFlowControl(QSerialPort::NoFlowControl);
+    (void)applyLineSettings();  // a closed port only stores them
+    connect(m_port, &QSerialPort::errorOccurred, this, &QtSerialControl::onErrorOccurred);
+}
+
+QtSerialControl::~QtSerialControl() {
+    // Closing below must not report to a half-destroyed object.
+    disconnect(m_port, nullptr, this, nullptr);
+    m_port->close();
+}
+
+core::Result<bool> QtSerialControl::portOpen() const {
+    return m_port->isOpen();
+}
+
+core::Status QtSerialControl::setPortOpen(bool open) {
+    if (!open) {
+        m_failure.reset();
+        if (m_port->isOpen()) {
+            m_port->close();
+        }
+        return {};
+    }
+    if (m_port->isOpen()) {
+        return Error{ErrorCode::Refused, "The port is already open"};
+    }
+    m_failure.reset();
+    const QString device = portDevice(m_commPort);
+    m_port->setPortName(device);
+    m_port->setReadBufferSize(m_inBufferSize);
+    if (!m_port->open(QIODevice::ReadWrite)) {
+        const Error error = openFailure(device);
+        m_port->clearError();
+        return error;
+    }
+    return {};
+}
+
+core::Error QtSerialControl::openFailure(const QString& device) const {
+    switch (m_port->error()) {
+        case QSerialPort::DeviceNotFoundError:
+            return {ErrorCode::NotFound, m_port->errorString().toStdString()};
+        case QSerialPort::PermissionError:
+            // Qt says "permission" both for the device's mode and for a port that another program
+            // holds (its lock file, or exclusive use); only the first is about access rights.
+            if (::access(QFile::encodeName(device).constData(), R_OK | W_OK) != 0) {
+                return systemError(errno);
+            }
+            return systemError(EBUSY);
+        default:
+            return {ErrorCode::Io, m_port->errorString().toStdString()};
+    }
+}
+
+core::Status QtSerialControl::setCommPort(int port) {
+    if (m_port->isOpen()) {
+        return Error{ErrorCode::Refused, "The port is open; close it before choosing another"};
+    }
+    if (port < kFirstCommPort || port > kLastCommPort) {
+        return Error{ErrorCode::InvalidArgument,
+                     "Invalid port number " + std::to_string(port) + " (COM1 to COM8)"};
+    }
+    m_commPort = port;
+    return {};
+}
+
+core::Status QtSerialControl::setInputLen(int length) {
+    if (length < 0 || length > kMaxCount) {
+        return Error{ErrorCode::InvalidArgument, "Invalid input length " + std::to_string(length)};
+    }
+    m_inputLen = length;
+    return {};
+}
+
+core::Status QtSerialControl::setInBufferSize(int size) {
+    if (size < 1 || size > kMaxCount) {
+        return Error{ErrorCode::InvalidArgument, "Invalid receive buffer size " + std::to_string(size)};
+    }
+    m_inBufferSize = size;
+    // Qt stops reading when its buffer is full and the driver's queue takes the rest, so a device that
+    // streams while nobody reads cannot grow our memory without bound.
+    m_port->setReadBufferSize(size);
+    return {};
+}
+
+core::Status QtSerialControl::usable() const {
+    if (m_failure) {
+        return *m_failure;
+    }
+    if (!m_port->isOpen()) {
+        return notOpen();
+    }
+    return {};
+}
+
+core::Result<int> QtSerialControl::driverQueue(unsigned long request) {
+    int count = 0;
+    if (::ioctl(m_port->handle(), request, &count) != 0) {
+        fail(hungUp(m_port->handle()) ? systemText(EIO) : systemText(errno));
+        return *m_failure;
+    }
+    return count;
+}
+
+core::Result<int> QtSerialControl::inBufferCount() {
+    if (const core::Status status = usable(); !status) {
+        return status.error();
+    }
+    // Bytes that arrived since the event loop last ran are still in the driver; they count as well.
+    const core::Result<int> queued = driverQueue(TIOCINQ);
+    if (!queued) {
+        return queued.error();
+    }
+    return static_cast<int>(std::min(kMaxCount, m_port->bytesAvailable() + queued.value()));
+}
+
+core::Status QtSerialControl::setInBufferCount(int count) {
+    if (const core::Status status = usable(); !status) {
+        return status;
+    }
+    if (count != 0) {
+        return Error{ErrorCode::InvalidArgument, "Only 0 can be written to the receive count (discard)"};
+    }
+    m_port->clear(QSerialPort::Input);
+    return usable();
+}
+
+core::Result<int> QtSerialControl::outBufferCount() {
+    if (const core::Status status = usable(); !status) {
+        return status.error();
+    }
+    pushPending();
+    if (m_failure) {
+        return *m_failure;
+    }
+    // The kernel's queue counts too: a byte handed to the driver is not yet on the line.
+    const core::Result<int> queued = driverQueue(TIOCOUTQ);
+    if (!queued) {
+        return queued.error();
+    }
+    return static_cast<int>(std::min(kMaxCount, m_port->bytesToWrite() + queued.value()));
+}
+
+core::Status QtSerialControl::setOutBufferCount(int count) {
+    if (const core::Status status = usable(); !status) {
+        return status;
+    }
+    if (count != 0) {
+        return Error{ErrorCode::InvalidArgument, "Only 0 can be written to the transmit count (discard)"};
+    }
+    m_port->clear(QSerialPort::Output);
+    return usable();
+}
+
+core::Status QtSerialControl::setSettings(std::string_view settings) {
+    core::Result<LineSettings> parsed = parseLineSettings(settings);
+    if (!parsed) {
+        return parsed.error();
+    }
+    m_line = parsed.value();
+    return applyLineSettings();
+}
+
+core::Status QtSerialControl::applyLineSettings() {
+    const bool applied = m_port->setBaudRate(m_line.baudRate) && m_port->setParity(m_line.parity) &&
+                         m_port->setDataBits(m_line.dataBits) && m_port->setStopBits(m_line.stopBits);
+    if (applied) {
+        return {};
+    }
+    if (m_failure) {
+        return *m_failure;
+    }
+    Error error{ErrorCode::Refused, m_port->errorString().toStdString()};
+    m_port->clearError();
+    return error;
+}
+
+void QtSerialControl::pushPending() {
+    if (m_port->bytesToWrite() == 0) {
+        return;
+    }
+    // Qt writes from the event loop; without waiting for it the frame starts at once. Only when the
+    // driver has room, so a full queue is a wait and not a write error.
+    pollfd probe{m_port->handle(), POLLOUT, 0};
+    if (::poll(&probe, 1, 0) > 0 && (probe.revents & POLLOUT) != 0) {
+        m_port->flush();
+    }
+}
+
+core::Status QtSerialControl::output(std::span<const std::uint8_t> bytes) {
+    if (const core::Status status = usable(); !status) {
+        return status;
+    }
+    const auto size = static_cast<qint64>(bytes.size());
+    const qint64 written = m_port->write(reinterpret_cast<const char*>(bytes.data()), size);
+    if (m_failure) {
+        return *m_failure;
+    }
+    if (written != size) {
+        return Error{ErrorCode::Io, m_port->errorString().toStdString()};
+    }
+    pushPending();
+    return usable();
+}
+
+core::Result<std::vector<std::uint8_t>> QtSerialControl::input() {
+    if (const core::Status status = usable(); !status) {
+        return status.error();
+    }
+    const qint64 limit = m_inputLen == 0 ? kMaxCount : m_inputLen;
+    QByteArray taken = m_port->read(limit);
+    for (int round = 0; round < kMaxPullRounds && taken.size() < limit && !m_failure; ++round) {
+        const core::Result<int> queued = driverQueue(TIOCINQ);
+        if (!queued || queued.value() == 0 || !m_port->waitForReadyRead(0)) {
+            break;
+        }
+        taken += m_port->read(limit - taken.size());
+    }
+    if (m_failure) {
+        return *m_failure;
+    }
+    // A zero wait that found nothing is not a fault of the port.
+    if (m_port->error() == QSerialPort::TimeoutError) {
+        m_port->clearError();
+    }
+    return std::vector<std::uint8_t>(taken.begin(), taken.end());
+}
+
+std::string QtSerialControl::deviceName(int port) const {
+    return portDevice(port).toStdString();
+}
+
+void QtSerialControl::fail(const std::string& reason) {
+    if (m_failure || !m_port->isOpen()) {
+        return;
+    }
+    m_failure = Error{ErrorCode::Io, reason};
+    // A vanished device keeps raising errors for as long as the port stays open.
+    m_port->close();
+    emit portFailed(QString::fromStdString(reason));
+}
+
+void QtSerialControl::onErrorOccurred(QSerialPort::SerialPortError error) {
+    switch (error) {
+        case QSerialPort::ReadError:
+        case QSerialPort::WriteError:
+        case QSerialPort::ResourceError:
+            break;
+        default:
+            // Open failures are reported by setPortOpen; a zero-time wait raises TimeoutError; a
+            // pseudo-terminal refuses the modem-line ioctls with UnsupportedOperationError.
+            return;
+    }
+    const int fd = m_port->handle();
+    fail(hungUp(fd) ? systemText(EIO) : m_port->errorString().toStdString());
+}
+
+}  // namespace veltara::qt
