@@ -1,0 +1,206 @@
+#include "convertersimulator.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <system_error>
+
+#include "link/configframe.h"
+#include "link/framedescription.h"
+
+namespace veltara::sim {
+
+namespace {
+
+core::Error systemError(const std::string& what, int error) {
+    return core::makeError(core::ErrorCode::Io, what + ": " + std::generic_category().message(error));
+}
+
+std::string hexByte(std::uint8_t byte) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    return {kDigits[byte >> 4], kDigits[byte & 0x0F]};
+}
+
+}  // namespace
+
+std::optional<ReplyMode> parseReplyMode(std::string_view text) {
+    for (ReplyMode mode :
+         {ReplyMode::Ack, ReplyMode::Silent, ReplyMode::Nak, ReplyMode::Double, ReplyMode::Late}) {
+        if (text == replyModeName(mode)) {
+            return mode;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string_view replyModeName(ReplyMode mode) {
+    switch (mode) {
+        case ReplyMode::Ack:
+            return "ack";
+        case ReplyMode::Silent:
+            return "silent";
+        case ReplyMode::Nak:
+            return "nak";
+        case ReplyMode::Double:
+            return "double";
+        case ReplyMode::Late:
+            return "late";
+    }
+    return "?";
+}
+
+ConverterSimulator::ConverterSimulator(ReplyMode mode, LineSink sink)
+    : m_mode(mode), m_sink(std::move(sink)) {}
+
+ConverterSimulator::~ConverterSimulator() {
+    hangUp();
+}
+
+core::Status ConverterSimulator::open() {
+    termios raw{};
+    ::cfmakeraw(&raw);
+    ::cfsetispeed(&raw, B9600);
+    ::cfsetospeed(&raw, B9600);
+    raw.c_cflag |= CREAD | CLOCAL;
+    char name[256] = {};
+    if (::openpty(&m_master, &m_slave, name, &raw, nullptr) != 0) {
+        return systemError("cannot open a pseudo-terminal", errno);
+    }
+    // Neither end may leak into programs started from here; the master never blocks our loop.
+    ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
+    ::fcntl(m_slave, F_SETFD, FD_CLOEXEC);
+    ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+    m_devicePath = name;
+    return {};
+}
+
+core::Status ConverterSimulator::step(std::chrono::milliseconds timeout) {
+    if (m_master < 0) {
+        return core::makeError(core::ErrorCode::NotOpen, "the simulator's device is closed");
+    }
+    auto now = Clock::now();
+    for (const ScheduledReply& reply : m_scheduled) {
+        const auto untilDue = std::chrono::ceil<std::chrono::milliseconds>(reply.due - now);
+        timeout = std::clamp(untilDue, std::chrono::milliseconds(0), timeout);
+    }
+    pollfd ready{m_master, POLLIN, 0};
+    const int polled = ::poll(&ready, 1, static_cast<int>(timeout.count()));
+    if (polled < 0 && errno != EINTR) {
+        return systemError("waiting for the port", errno);
+    }
+    now = Clock::now();
+    if (polled > 0 && (ready.revents & POLLIN) != 0) {
+        std::array<std::uint8_t, 512> buffer{};
+        const ssize_t got = ::read(m_master, buffer.data(), buffer.size());
+        if (got < 0 && errno != EAGAIN && errno != EINTR) {
+            return systemError("reading from the port", errno);
+        }
+        if (got > 0) {
+            takeBytes(std::span(buffer.data(), static_cast<std::size_t>(got)), now);
+        }
+    }
+    sendDueReplies(now);
+    return {};
+}
+
+void ConverterSimulator::takeBytes(std::span<const std::uint8_t> bytes, Clock::time_point now) {
+    // Frames carry no header, so a pause is the only way to find where the next one starts.
+    if (!m_partial.empty() && now - m_lastByte > kFrameGap) {
+        report("discarded " + std::to_string(m_partial.size()) + " byte(s) of an incomplete frame");
+        m_partial.clear();
+    }
+    m_lastByte = now;
+    m_partial.insert(m_partial.end(), bytes.begin(), bytes.end());
+    std::size_t used = 0;
+    while (m_partial.size() - used >= core::kConfigFrameSize) {
+        handleFrame(std::span(m_partial).subspan(used, core::kConfigFrameSize), now);
+        used += core::kConfigFrameSize;
+    }
+    m_partial.erase(m_partial.begin(), m_partial.begin() + static_cast<std::ptrdiff_t>(used));
+}
+
+void ConverterSimulator::handleFrame(std::span<const std::uint8_t> frame, Clock::time_point now) {
+    ++m_frames;
+    const std::string prefix = "frame " + std::to_string(m_frames) + ": ";
+    const core::Result<core::DecodedFrame> decoded = core::decodeConfigFrame(frame);
+    if (!decoded) {
+        // A converter cannot trust such a frame and takes none of it.
+        report(prefix + decoded.error().text + "; not answered");
+        return;
+    }
+    std::vector<std::uint8_t> reply;
+    std::string answer;
+    switch (m_mode) {
+        case ReplyMode::Ack:
+            reply = {kAck};
+            answer = "reply 55";
+            break;
+        case ReplyMode::Silent:
+            answer = "no reply";
+            break;
+        case ReplyMode::Nak:
+            reply = {kNak};
+            answer = "reply " + hexByte(kNak);
+            break;
+        case ReplyMode::Double:
+            reply = {kAck, kAck};
+            answer = "reply 55 55";
+            break;
+        case ReplyMode::Late:
+            m_scheduled.push_back({now + kLateDelay, kAck});
+            answer = "reply 55 in 1.5 s";
+            break;
+    }
+    report(prefix + core::describeFrameLine(decoded.value()) + " -> " + answer);
+    if (!reply.empty()) {
+        if (const core::Status sent = send(reply); !sent) {
+            report(sent.error().text);
+        }
+    }
+}
+
+void ConverterSimulator::sendDueReplies(Clock::time_point now) {
+    const auto due = std::stable_partition(m_scheduled.begin(), m_scheduled.end(),
+                                           [now](const ScheduledReply& reply) { return reply.due > now; });
+    for (auto it = due; it != m_scheduled.end(); ++it) {
+        const std::uint8_t byte = it->byte;
+        const core::Status sent = send(std::span(&byte, 1));
+        report(sent ? "late reply " + hexByte(byte) + " sent" : sent.error().text);
+    }
+    m_scheduled.erase(due, m_scheduled.end());
+}
+
+core::Status ConverterSimulator::send(std::span<const std::uint8_t> bytes) {
+    if (m_master < 0) {
+        return core::makeError(core::ErrorCode::NotOpen, "the simulator's device is closed");
+    }
+    const ssize_t written = ::write(m_master, bytes.data(), bytes.size());
+    if (written != static_cast<ssize_t>(bytes.size())) {
+        return systemError("sending a reply", written < 0 ? errno : EAGAIN);
+    }
+    return {};
+}
+
+void ConverterSimulator::hangUp() {
+    for (int* fd : {&m_master, &m_slave}) {
+        if (*fd >= 0) {
+            ::close(*fd);
+            *fd = -1;
+        }
+    }
+    m_scheduled.clear();
+}
+
+void ConverterSimulator::report(const std::string& line) {
+    if (m_sink) {
+        m_sink(line);
+    }
+}
+
+}  // namespace veltara::sim

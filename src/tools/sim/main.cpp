@@ -1,0 +1,142 @@
+// veltara-sim: a converter on a pseudo-terminal, to try the dialog and the command-line tool without
+// hardware.
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "convertersimulator.h"
+#include "portlink.h"
+
+namespace {
+
+using namespace veltara;
+
+constexpr auto kPollInterval = std::chrono::milliseconds(100);
+
+volatile std::sig_atomic_t g_stop = 0;
+
+void requestStop(int) {
+    g_stop = 1;
+}
+
+constexpr const char* kUsage = R"(Usage: veltara-sim [--as COMn] [--reply MODE]
+
+Simulates the RS232-CAN converter on a pseudo-terminal pair. Prints the device
+path, then one line per configuration frame received: its settings decoded and
+the answer given. A frame whose checksum is wrong is reported and not answered.
+
+Options:
+  --as COMn      Also make the dialog's COMn (n = 1..8) reach the simulator: creates
+                 the link ~/.config/veltara/ports/COMn (under $XDG_CONFIG_HOME if set)
+                 and removes it on exit. An existing entry is replaced only when it
+                 is a link left behind by an earlier simulator.
+  --reply MODE   How the converter answers a frame (default: ack):
+                   ack     0x55 at once (the configuration is accepted)
+                   silent  no answer
+                   nak     one byte other than 0x55 (0xAA)
+                   double  0x55 twice
+                   late    0x55 after 1.5 seconds, too late for the dialog
+  --help         Show this text.
+
+Stop it with Ctrl-C (or SIGTERM); the COMn link is removed.
+)";
+
+struct Options {
+    std::optional<int> port;
+    sim::ReplyMode reply = sim::ReplyMode::Ack;
+};
+
+std::optional<int> parsePort(std::string_view text) {
+    if (text.size() == 4 && text.substr(0, 3) == "COM" && text[3] >= '1' && text[3] <= '8') {
+        return text[3] - '0';
+    }
+    return std::nullopt;
+}
+
+// Returns the exit code when the program should stop at once (help, a usage error).
+std::optional<int> parseOptions(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--help" || arg == "-h") {
+            std::cout << kUsage;
+            return 0;
+        }
+        if (arg == "--as" && hasValue) {
+            options.port = parsePort(argv[++i]);
+            if (!options.port) {
+                std::cerr << "veltara-sim: --as takes COM1 to COM8, not \"" << argv[i] << "\"\n";
+                return 2;
+            }
+        } else if (arg == "--reply" && hasValue) {
+            const auto mode = sim::parseReplyMode(argv[++i]);
+            if (!mode) {
+                std::cerr << "veltara-sim: --reply takes ack, silent, nak, double or late, not \"" << argv[i]
+                          << "\"\n";
+                return 2;
+            }
+            options.reply = *mode;
+        } else {
+            std::cerr << "veltara-sim: unknown or incomplete option \"" << arg << "\"\n\n" << kUsage;
+            return 2;
+        }
+    }
+    return std::nullopt;
+}
+
+void installStopHandlers() {
+    struct sigaction action {};
+    action.sa_handler = requestStop;
+    sigemptyset(&action.sa_mask);
+    // No SA_RESTART: a signal ends the simulator's wait at once.
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        sigaction(signal, &action, nullptr);
+    }
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (const auto exitCode = parseOptions(argc, argv, options)) {
+        return *exitCode;
+    }
+    // Whoever reads our output (a terminal, a pipe, a test) sees each line when it happens.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    installStopHandlers();
+
+    sim::ConverterSimulator simulator(options.reply,
+                                      [](const std::string& line) { std::printf("%s\n", line.c_str()); });
+    if (const core::Status opened = simulator.open(); !opened) {
+        std::fprintf(stderr, "veltara-sim: %s\n", opened.error().text.c_str());
+        return 1;
+    }
+    std::printf("device %s\n", simulator.devicePath().c_str());
+
+    sim::PortLink link;
+    if (options.port) {
+        if (const core::Status linked = link.create(*options.port, simulator.devicePath()); !linked) {
+            std::fprintf(stderr, "veltara-sim: %s\n", linked.error().text.c_str());
+            return 1;
+        }
+        std::printf("COM%d -> %s (%s)\n", *options.port, simulator.devicePath().c_str(), link.path().c_str());
+    }
+    std::printf("reply %s; stop with Ctrl-C\n", std::string(sim::replyModeName(options.reply)).c_str());
+
+    int exitCode = 0;
+    while (g_stop == 0) {
+        if (const core::Status stepped = simulator.step(kPollInterval); !stepped) {
+            std::fprintf(stderr, "veltara-sim: %s\n", stepped.error().text.c_str());
+            exitCode = 1;
+            break;
+        }
+    }
+    link.remove();
+    std::printf("stopped\n");
+    return exitCode;
+}
