@@ -1,0 +1,111 @@
+#include "controlwidgets.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <limits>
+
+#include "dialog/checkbox.h"
+#include "dialog/combobox.h"
+#include "dialog/textbox.h"
+#include "twips.h"
+
+namespace veltara::qt {
+
+namespace {
+
+QString qs(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+QWidget* createKindWidget(const core::Control& control, QWidget* parent) {
+    switch (control.kind()) {
+        case core::ControlKind::Label: {
+            auto* label = new QLabel(qs(control.caption()), parent);
+            label->setTextFormat(Qt::PlainText);
+            // A caption too long for its box wraps at word boundaries, as the notes label must.
+            label->setWordWrap(true);
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            return label;
+        }
+        case core::ControlKind::Frame:
+            return new QGroupBox(qs(control.caption()), parent);
+        case core::ControlKind::TextBox: {
+            auto* edit = new QLineEdit(parent);
+            edit->setMaxLength(std::numeric_limits<int>::max());
+            edit->setText(qs(static_cast<const core::TextBox&>(control).text()));
+            return edit;
+        }
+        case core::ControlKind::ComboBox: {
+            auto* combo = new QComboBox(parent);
+            for (const std::string& item : static_cast<const core::ComboBox&>(control).items()) {
+                combo->addItem(qs(item));
+            }
+            combo->setCurrentIndex(-1);
+            return combo;
+        }
+        case core::ControlKind::CheckBox:
+            return new QCheckBox(qs(control.caption()), parent);
+        case core::ControlKind::OptionButton: {
+            auto* option = new QRadioButton(qs(control.caption()), parent);
+            // The model keeps the group (a button can be cleared without selecting its partner),
+            // so Qt must not enforce one of its own.
+            option->setAutoExclusive(false);
+            return option;
+        }
+        case core::ControlKind::CommandButton: {
+            auto* button = new QPushButton(qs(control.caption()), parent);
+            button->setAutoDefault(false);
+            button->setDefault(false);
+            return button;
+        }
+    }
+    return nullptr;
+}
+
+void applyAppearance(const core::Control& control, QWidget* widget) {
+    const core::Appearance& look = control.appearance();
+
+    // Every control names its background explicitly: the inner frames sit in a yellow frame but
+    // keep the platform's colour, and a palette would otherwise be inherited from the container.
+    QPalette palette = widget->palette();
+    const bool isInput =
+        control.kind() == core::ControlKind::TextBox || control.kind() == core::ControlKind::ComboBox;
+    palette.setColor(QPalette::Window, look.yellowBackground && !isInput
+                                           ? kFrameYellow
+                                           : QApplication::palette().color(QPalette::Window));
+    if (look.redText) {
+        palette.setColor(QPalette::WindowText, kNoteRed);
+    }
+    widget->setPalette(palette);
+    if (!isInput && control.kind() != core::ControlKind::CommandButton) {
+        widget->setAutoFillBackground(true);
+    }
+
+    if (look.bold || look.pointSize > 0.0) {
+        QFont font = widget->font();
+        font.setBold(look.bold);
+        if (look.pointSize > 0.0) {
+            font.setPointSizeF(look.pointSize);
+        }
+        widget->setFont(font);
+    }
+}
+
+}  // namespace
+
+QWidget* createControlWidget(const core::Control& control, QWidget* parent) {
+    QWidget* widget = createKindWidget(control, parent);
+    widget->setObjectName(qs(control.objectName()));
+    widget->setGeometry(toPixels(control.geometry()));
+    widget->setFocusPolicy(control.takesFocus() ? Qt::StrongFocus : Qt::NoFocus);
+    applyAppearance(control, widget);
+    return widget;
+}
+
+}  // namespace veltara::qt

@@ -1,0 +1,176 @@
+#include "dialogwindow.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <algorithm>
+
+#include "controlbinding.h"
+#include "controlwidgets.h"
+#include "dialog/dialog.h"
+#include "focustracker.h"
+#include "porttooltip.h"
+#include "qtscreen.h"
+#include "twips.h"
+
+namespace veltara::qt {
+
+namespace {
+
+// Which label names which input, for screen readers and for the label's buddy.
+struct LabelledInput {
+    const char* input;
+    const char* label;
+};
+
+constexpr LabelledInput kLabelledInputs[] = {
+    {"CmbCOM", "Label1"},           {"CmbRS232BaudRate", "Label2"},  {"CmbCANBaudRate", "Label4"},
+    {"cmbCANtrFrmType", "Label5"},  {"txtCANTrID1", "Label6"},       {"cmbCANRecFrmType", "Label8"},
+    {"txtCANMask1", "Label9"},      {"txtCANFilter1", "Label10"},    {"txtCANFilter2", "Label11"},
+    {"cmbInputFrmType", "Label12"}, {"txtInputID1", "Label13"},      {"cmbOutputFrmType", "Label15"},
+    {"txtOutputID1", "Label16"},    {"txtPeriodmsCount", "Label18"}, {"txtOutputProtectValue", "Label19"},
+};
+
+QString spokenCaption(const std::string& caption) {
+    QString text = QString::fromStdString(caption).trimmed();
+    while (text.endsWith(QLatin1Char(':'))) {
+        text.chop(1);
+    }
+    return text;
+}
+
+// The layout was drawn for an 8.25 point sans serif of narrow build; the wide default faces of many
+// Linux desktops would cut the longer captions, so the metric look-alikes come first.
+QFont dialogFont() {
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                      QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica")});
+    font.setPointSizeF(8.25);
+    return font;
+}
+
+}  // namespace
+
+DialogWindow::DialogWindow(core::Dialog& dialog, QWidget* parent)
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      m_dialog(dialog),
+      m_focusTracker(new FocusTracker(dialog, this)) {
+    setObjectName(QStringLiteral("Dialog"));
+    setWindowTitle(QString::fromLatin1(core::Dialog::kCaption));
+    setFixedSize(twipsToPixels(core::Dialog::kClientWidth), twipsToPixels(core::Dialog::kClientHeight));
+    setFont(dialogFont());
+
+    for (core::Control* control : m_dialog.controls()) {
+        ensureWidget(*control);
+    }
+    setTabOrder();
+    nameInputsAfterLabels();
+
+    m_dialog.onPortStateChanged = [this] { refreshPortToolTip(); };
+    refreshPortToolTip();
+}
+
+DialogWindow::~DialogWindow() {
+    m_dialog.onPortStateChanged = nullptr;
+}
+
+QWidget* DialogWindow::ensureWidget(core::Control& control) {
+    if (QWidget* existing = widgetFor(control)) {
+        return existing;
+    }
+    // A control sits in its frame; the frame is made first whatever the order of the table.
+    QWidget* parent = this;
+    if (const core::Control* container = control.container()) {
+        parent = ensureWidget(*m_dialog.findControl(container->objectName()));
+    }
+    QWidget* widget = createControlWidget(control, parent);
+    m_widgets.emplace(&control, widget);
+    bindControl(control, widget);
+    if (control.takesFocus()) {
+        m_focusTracker->track(widget, control);
+    }
+    return widget;
+}
+
+QWidget* DialogWindow::widgetFor(const core::Control& control) const {
+    const auto it = m_widgets.find(&control);
+    return it == m_widgets.end() ? nullptr : it->second;
+}
+
+void DialogWindow::setTabOrder() {
+    QWidget* previous = nullptr;
+    for (const core::Control* control : m_dialog.controls()) {
+        if (!control->takesFocus()) {
+            continue;
+        }
+        QWidget* widget = widgetFor(*control);
+        if (previous) {
+            QWidget::setTabOrder(previous, widget);
+        }
+        previous = widget;
+    }
+}
+
+void DialogWindow::nameInputsAfterLabels() {
+    for (const core::Control* control : m_dialog.controls()) {
+        QWidget* widget = widgetFor(*control);
+        const auto labelled =
+            std::find_if(std::begin(kLabelledInputs), std::end(kLabelledInputs),
+                         [&](const LabelledInput& l) { return control->name() == l.input; });
+        if (labelled != std::end(kLabelledInputs)) {
+            const core::Control* label = m_dialog.findControl(labelled->label);
+            QString name = spokenCaption(label->caption());
+            if (control->index() >= 0) {
+                // A row reads as one identifier from left to right; each box holds one byte of it.
+                name += QStringLiteral(", byte %1").arg(control->index());
+                widget->setAccessibleDescription(
+                    QStringLiteral("Hexadecimal; byte 3 is the most significant, byte 0 the least"));
+                if (control->index() == 3) {
+                    static_cast<QLabel*>(widgetFor(*label))->setBuddy(widget);
+                }
+            } else {
+                static_cast<QLabel*>(widgetFor(*label))->setBuddy(widget);
+            }
+            widget->setAccessibleName(name);
+        } else if (control->takesFocus()) {
+            widget->setAccessibleName(spokenCaption(control->caption()));
+        }
+    }
+}
+
+void DialogWindow::refreshPortToolTip() {
+    const core::ComboBox& ports = m_dialog.CmbCOM;
+    const std::string device = ports.listIndex() < 0 ? std::string() : m_dialog.portDevice();
+    widgetFor(ports)->setToolTip(portToolTip(ports.text(), device, m_dialog.lastPortError()));
+}
+
+void DialogWindow::load() {
+    m_dialog.Form_Load();
+    // The model centres the dialog in twips within the screen's working area; keep the title bar
+    // reachable should the screen be smaller than the dialog.
+    const QPoint offset(std::max(0, twipsToPixels(m_dialog.left())),
+                        std::max(0, twipsToPixels(m_dialog.top())));
+    move(QtScreen::origin() + offset);
+}
+
+void DialogWindow::unload() {
+    if (m_unloaded) {
+        return;
+    }
+    m_unloaded = true;
+    m_dialog.Form_Unload();
+    m_dialog.setShown(false);
+}
+
+void DialogWindow::showEvent(QShowEvent* event) {
+    m_dialog.setShown(true);
+    QWidget::showEvent(event);
+}
+
+void DialogWindow::closeEvent(QCloseEvent* event) {
+    unload();
+    event->accept();
+}
+
+}  // namespace veltara::qt

@@ -1,0 +1,32 @@
+#include "qtmessageboxes.h"
+
+#include <QMessageBox>
+
+namespace veltara::qt {
+
+namespace {
+
+QMessageBox::Icon toQtIcon(core::MessageIcon icon) {
+    switch (icon) {
+        case core::MessageIcon::Information:
+            return QMessageBox::Information;
+        case core::MessageIcon::Warning:
+            return QMessageBox::Warning;
+        case core::MessageIcon::None:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+void QtMessageBoxes::show(const core::Message& message) {
+    QWidget* parent = m_window && m_window->isVisible() ? m_window.data() : nullptr;
+    QMessageBox box(toQtIcon(message.icon), QString::fromStdString(message.title),
+                    QString::fromStdString(message.text), QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setObjectName(QStringLiteral("message"));
+    box.exec();
+}
+
+}  // namespace veltara::qt
