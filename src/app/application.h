@@ -1,0 +1,38 @@
+#pragma once
+
+#include "dialog/dialog.h"
+#include "dialogwindow.h"
+#include "link/monotonicclock.h"
+#include "qteventpump.h"
+#include "qtmessageboxes.h"
+#include "qtscreen.h"
+#include "qtserialcontrol.h"
+#include "recordfile.h"
+
+namespace veltara::qt {
+
+// The program: the dialog with its real services and its window. Needs a QApplication.
+class Application {
+public:
+    Application();
+
+    // Loads the dialog, shows it and runs the event loop until the window is closed and every
+    // handler that was running (a programming exchange) has returned. The result is the exit code.
+    int run();
+
+    DialogWindow& window() { return m_window; }
+
+private:
+    platform::RecordFile m_settingsFile;
+    QtSerialControl m_serial;
+    QtEventPump m_pump;
+    core::SteadyClock m_clock;
+    QtScreen m_screen;
+    QtMessageBoxes m_messages;
+    // Declared after the services it uses and before the window bound to it, so it outlives both
+    // the window and any handler still on the stack when the window closes.
+    core::Dialog m_dialog;
+    DialogWindow m_window;
+};
+
+}  // namespace veltara::qt
