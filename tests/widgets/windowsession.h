@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
+#include <vector>
+
+#include "dialogwindow.h"
+#include "fakes.h"
+
+namespace veltara::test {
+
+// Real services in place of some fakes, for the tests that need a port or a file.
+struct RealServices {
+    MessageBoxes* messages = nullptr;
+    SerialControl* serial = nullptr;
+    EventPump* pump = nullptr;
+    MonotonicClock* clock = nullptr;
+    SettingsFile* file = nullptr;
+};
+
+// The real window over a dialog whose services are fakes unless a test hands in real ones.
+struct WindowSession {
+    explicit WindowSession(RealServices real = {});
+
+    // Form_Load, then the window shown and active, as the program starts.
+    void start();
+    QWidget* widget(const char* objectName) const;
+    QLineEdit* edit(const char* objectName) const;
+    // Clicks into the box, selects its text and types, one key at a time.
+    void typeInto(const char* objectName, const QString& text);
+    // Presses a key where the focus is.
+    void press(Qt::Key key);
+
+    FakeMessageBoxes messages;
+    FakeSerialControl serial;
+    FakeClock clock;
+    FakeEventPump pump{clock};
+    FakeScreen screen;
+    MemorySettingsFile file;
+    Dialog dialog;
+    qt::DialogWindow window{dialog};
+};
+
+// Plays the user in front of real message boxes: notes each box and presses its OK button.
+class MessageBoxCloser {
+public:
+    struct Seen {
+        QString text;
+        QString title;
+        QMessageBox::Icon icon;
+        int buttons;
+    };
+    MessageBoxCloser();
+    std::vector<Seen> seen;
+
+private:
+    QTimer m_poll;
+};
+
+}  // namespace veltara::test
