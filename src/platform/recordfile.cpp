@@ -31,13 +31,18 @@ Error systemError(int error) {
     return {code, text};
 }
 
-Error notOpen() { return {ErrorCode::NotOpen, "the file is not open"}; }
+Error notOpen() {
+    return {ErrorCode::NotOpen, "the file is not open"};
+}
 
 }  // namespace
 
-RecordFile::RecordFile(std::string path, bool readOnly) : m_path(std::move(path)), m_readOnlyRequested(readOnly) {}
+RecordFile::RecordFile(std::string path, bool readOnly)
+    : m_path(std::move(path)), m_readOnlyRequested(readOnly) {}
 
-RecordFile::~RecordFile() { (void)close(); }
+RecordFile::~RecordFile() {
+    (void)close();
+}
 
 std::string RecordFile::displayName() const {
     return m_absolutePath.empty() ? m_path : m_absolutePath;
@@ -53,7 +58,8 @@ Status RecordFile::open() {
 
     if (m_readOnlyRequested) {
         m_fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (m_fd < 0 && errno == ENOENT) {
+        m_absent = m_fd < 0 && errno == ENOENT;
+        if (m_absent) {
             return {};  // A missing file reads as an empty record and is never created here.
         }
         if (m_fd < 0) {
@@ -86,7 +92,8 @@ Status RecordFile::open() {
 
 Result<std::vector<std::uint8_t>> RecordFile::read(std::size_t maxBytes) {
     if (m_fd < 0) {
-        if (m_readOnlyRequested && m_readOnlyReason.empty()) {
+        // Only a file that is not there reads as empty; one that failed to open stays a failure.
+        if (m_absent) {
             return std::vector<std::uint8_t>{};
         }
         return notOpen();
@@ -118,15 +125,20 @@ Status RecordFile::write(std::span<const std::uint8_t> bytes) {
         return Error{ErrorCode::PermissionDenied,
                      m_readOnlyReason.empty() ? "the file is open for reading only" : m_readOnlyReason};
     }
-    // One pwrite for the whole record, so an interrupted shutdown leaves the old or the new record.
+    // In place at offset 0: the file keeps its length, its inode and whatever lies beyond the record.
     std::size_t total = 0;
     while (total < bytes.size()) {
-        const ssize_t n = ::pwrite(m_fd, bytes.data() + total, bytes.size() - total, static_cast<off_t>(total));
+        const ssize_t n =
+            ::pwrite(m_fd, bytes.data() + total, bytes.size() - total, static_cast<off_t>(total));
         if (n < 0 && errno == EINTR) {
             continue;
         }
         if (n < 0) {
             return systemError(errno);
+        }
+        if (n == 0) {
+            // Nothing taken and no error: retrying would spin, so report the record as not written.
+            return systemError(EIO);
         }
         total += static_cast<std::size_t>(n);
     }

@@ -29,6 +29,7 @@ private:
     bool m_readOnlyRequested;
     int m_fd = -1;
     bool m_writable = false;
+    bool m_absent = false;  // read-only mode found no file
     std::string m_readOnlyReason;
     std::string m_absolutePath;
 };
