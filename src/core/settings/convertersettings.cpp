@@ -59,23 +59,41 @@ std::string latin1ToUtf8(std::string_view latin1) {
 }
 
 std::string utf8ToLatin1(std::string_view utf8, std::size_t maxChars) {
+    auto continuation = [&](std::size_t at) {
+        return at < utf8.size() && (static_cast<unsigned char>(utf8[at]) & 0xC0u) == 0x80u;
+    };
     std::string out;
     std::size_t i = 0;
     while (i < utf8.size() && out.size() < maxChars) {
         const auto lead = static_cast<unsigned char>(utf8[i]);
-        std::size_t length = 1;
-        if (lead >= 0xF0) {
-            length = 4;
-        } else if (lead >= 0xE0) {
-            length = 3;
-        } else if (lead >= 0xC0) {
-            length = 2;
-        }
         if (lead < 0x80) {
             out.push_back(static_cast<char>(lead));
-        } else if (length == 2 && i + 1 < utf8.size()) {
+            ++i;
+            continue;
+        }
+        // Only C2 and C3 lead the two-byte forms of U+0080..U+00FF; anything longer has no
+        // single-byte form. A malformed sequence becomes one '?' and ends where its continuation
+        // bytes end, so the characters after it survive.
+        std::size_t length = 0;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+        }
+        std::size_t valid = 1;
+        while (valid < length && continuation(i + valid)) {
+            ++valid;
+        }
+        if (length == 0 || valid < length) {
+            out.push_back('?');
+            i += valid;
+            continue;
+        }
+        if (length == 2 && lead <= 0xC3) {
             const unsigned code = ((lead & 0x1Fu) << 6) | (static_cast<unsigned char>(utf8[i + 1]) & 0x3Fu);
-            out.push_back(code <= 0xFF ? static_cast<char>(code) : '?');
+            out.push_back(static_cast<char>(code));
         } else {
             out.push_back('?');
         }
