@@ -26,9 +26,10 @@ void Dialog::showPortFailure() {
 
 void Dialog::Form_Load() {
     SettingsFile& file = m_services.settingsFile;
+    const Status opened = file.open();
+    // Named only after the open: that is when the bare name is resolved against the current directory.
     const std::string fileName = "\"" + file.displayName() + "\"";
-
-    if (const Status opened = file.open(); !opened) {
+    if (!opened) {
         m_settingsFileProblem = opened.error().text;
         showStartupFailure("The settings file " + fileName +
                            " cannot be opened: " + sentence(opened.error().text));
@@ -38,8 +39,8 @@ void Dialog::Form_Load() {
                            file.readOnlyReason() + "): changes will not be saved when the dialog closes.");
     }
     if (auto read = file.read(kSettingsSlotSize); !read) {
-        showStartupFailure("The settings file " + fileName +
-                           " cannot be read: " + sentence(read.error().text));
+        showStartupFailure("The settings file " + fileName + " cannot be read: " +
+                           sentence(read.error().text) + " The dialog starts with its start-up defaults.");
     } else {
         m_settings = decodeSettingsRecord(read.value());
         m_filler = settingsFiller(read.value());
@@ -95,19 +96,28 @@ void Dialog::Form_Unload() {
     }
     CaptureSettings(m_settings);
 
+    // Closing always goes through; a save that cannot happen is said once, never dropped silently.
     SettingsFile& file = m_services.settingsFile;
-    const std::string notSaved =
-        "The settings were not saved: the settings file \"" + file.displayName() + "\" ";
+    const std::string fileName = "\"" + file.displayName() + "\"";
+    const std::string notSaved = "The settings were not saved: the settings file " + fileName + " ";
     if (!file.isOpen()) {
-        showMessage(notSaved + "could not be opened (" + m_settingsFileProblem + ").", kAppTitle);
+        showMessage(notSaved + (m_settingsFileProblem.empty()
+                                    ? std::string("is not open.")
+                                    : "could not be opened (" + m_settingsFileProblem + ")."),
+                    kAppTitle);
         return;
     }
     const SettingsSlot slot = encodeSettingsRecord(m_settings, m_filler);
-    if (const Status written = file.write(slot); !written) {
+    const Status written = file.write(slot);
+    if (!written) {
         showMessage(notSaved + "cannot be written: " + sentence(written.error().text), kAppTitle);
     }
-    if (const Status closed = file.close(); !closed) {
-        showMessage(notSaved + "cannot be closed: " + sentence(closed.error().text), kAppTitle);
+    // After a failed write the one message above is enough; after a good one a failing close still
+    // puts the save in doubt.
+    if (const Status closed = file.close(); !closed && written) {
+        showMessage("The settings file " + fileName + " could not be closed: " +
+                        sentence(closed.error().text) + " The settings may not have been saved.",
+                    kAppTitle);
     }
 }
 
