@@ -52,7 +52,8 @@ public:
     double height = 1080 * 15;
 };
 
-// A serial port model: ports listed in `present` can open; settings written while closed are kept.
+// A serial port model: ports listed in `present` can open; the buffer properties and Settings
+// written while closed are accepted and kept, so a port that will not open fails only its opening.
 class FakeSerialControl final : public SerialControl {
 public:
     Result<bool> portOpen() const override;
