@@ -1,0 +1,140 @@
+#include "session.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace veltara::test {
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir() {
+    std::string pattern = (fs::temp_directory_path() / "veltara-settings-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        throw std::runtime_error("mkdtemp failed");
+    }
+    m_path = pattern;
+}
+
+TempDir::~TempDir() {
+    // Tests take permissions away; give them back so that everything can be removed.
+    std::error_code ec;
+    ::chmod(m_path.c_str(), 0700);
+    for (const auto& entry : fs::recursive_directory_iterator(m_path, ec)) {
+        if (!entry.is_symlink()) {
+            ::chmod(entry.path().c_str(), entry.is_directory() ? 0700 : 0600);
+        }
+    }
+    fs::remove_all(m_path, ec);
+}
+
+ScopedCurrentDirectory::ScopedCurrentDirectory(const fs::path& directory) : m_previous(fs::current_path()) {
+    fs::current_path(directory);
+}
+
+ScopedCurrentDirectory::~ScopedCurrentDirectory() {
+    std::error_code ec;
+    fs::current_path(m_previous, ec);
+}
+
+void HeadlessSession::start() {
+    dialog.Form_Load();
+    dialog.setShown(true);
+}
+
+std::vector<std::uint8_t> HeadlessSession::programFrame() {
+    const std::size_t before = serial.sent.size();
+    dialog.btnProgramConfig.click();
+    if (serial.sent.size() != before + 1) {
+        return {};
+    }
+    return serial.sent.back();
+}
+
+std::vector<std::uint8_t> readBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeBytes(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<std::uint8_t> slotBytes(const ConverterSettings& record, const SettingsFiller& filler) {
+    const SettingsSlot slot = encodeSettingsRecord(record, filler);
+    return {slot.begin(), slot.end()};
+}
+
+ConverterSettings savedRecord() {
+    ConverterSettings r;
+    r.COM = 2;
+    r.RS232BaudRate = 6;
+    r.CANBaudRate = 7;
+    r.CANtrFrmType = 1;
+    r.CANRecFrmType = 1;
+    r.InputFrmType = 1;
+    r.OutputFrmType = 0;
+    r.OutputProtection = 1;
+    r.RS232RecID = 0;
+    r.RS232TrID = 1;
+    r.CANTrImme1byte = kFalse16;
+    r.CANTrMultiByte = kTrue16;
+    r.InputChangeTr = kFalse16;
+    r.InputPeriodTr = kTrue16;
+    auto row = [](IdTexts& texts, const char* e0, const char* e1, const char* e2, const char* e3) {
+        texts[0].store(e0);
+        texts[1].store(e1);
+        texts[2].store(e2);
+        texts[3].store(e3);
+    };
+    row(r.CANTrID1, "12", "34", "56", "1F");
+    row(r.CANMask1, "FF", "FF", "FF", "1F");
+    row(r.CANFilter1, "01", "02", "03", "04");
+    row(r.CANFilter2, "A0", "B0", "C0", "0D");
+    row(r.InputID1, "78", "56", "34", "12");
+    row(r.OutputID1, "22", "05", "00", "00");
+    r.PeriodmsCount.store("1234");
+    r.OutputProtectValue.store("5A");
+    return r;
+}
+
+const std::vector<std::uint8_t>& factoryFrame() {
+    static const std::vector<std::uint8_t> frame{
+        0x03, 0x00, 0x05, 0x00, 0xE4, 0x40, 0x00, 0x00, 0xA4, 0x40, 0x00, 0x00, 0xA1, 0x64, 0x40, 0x00, 0x00,
+        0xFF, 0xE0, 0x00, 0x00, 0x66, 0x60, 0x00, 0x00, 0x2C, 0x01, 0x00, 0x66, 0x60, 0x00, 0x00, 0xED};
+    return frame;
+}
+
+std::vector<std::string> rowTexts(const TextBox* boxes) {
+    return {boxes[0].text(), boxes[1].text(), boxes[2].text(), boxes[3].text()};
+}
+
+std::map<std::string, std::string> visibleState(const Dialog& dialog) {
+    std::map<std::string, std::string> state;
+    for (const Control* c : dialog.controls()) {
+        switch (c->kind()) {
+            case ControlKind::ComboBox:
+                state[c->objectName()] = std::to_string(static_cast<const ComboBox*>(c)->listIndex());
+                break;
+            case ControlKind::CheckBox:
+                state[c->objectName()] = std::to_string(static_cast<const CheckBox*>(c)->value());
+                break;
+            case ControlKind::OptionButton:
+                state[c->objectName()] = static_cast<const OptionButton*>(c)->value() ? "true" : "false";
+                break;
+            case ControlKind::TextBox:
+                state[c->objectName()] = "\"" + static_cast<const TextBox*>(c)->text() + "\"";
+                break;
+            default:
+                break;
+        }
+    }
+    return state;
+}
+
+}  // namespace veltara::test

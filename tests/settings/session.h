@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "fakes.h"
+#include "recordfile.h"
+#include "settings/settingscodec.h"
+
+namespace veltara::test {
+
+// A fresh directory under the system's temporary directory, removed with everything in it.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return m_path; }
+    std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// Runs the enclosed code in another current directory, as the program is started from one.
+class ScopedCurrentDirectory {
+public:
+    explicit ScopedCurrentDirectory(const std::filesystem::path& directory);
+    ~ScopedCurrentDirectory();
+    ScopedCurrentDirectory(const ScopedCurrentDirectory&) = delete;
+    ScopedCurrentDirectory& operator=(const ScopedCurrentDirectory&) = delete;
+
+private:
+    std::filesystem::path m_previous;
+};
+
+// One run of the program without a window: the real settings file in the current directory,
+// every other service faked.
+struct HeadlessSession {
+    HeadlessSession() = default;
+    explicit HeadlessSession(std::vector<int> presentPorts) { serial.present = std::move(presentPorts); }
+
+    FakeMessageBoxes messages;
+    FakeSerialControl serial;
+    FakeClock clock;
+    FakeEventPump pump{clock};
+    FakeScreen screen;
+    platform::RecordFile file{"quorvel.ini"};
+    Dialog dialog{DialogServices{messages, serial, pump, clock, screen, file}};
+
+    void start();
+    void close() { dialog.Form_Unload(); }
+    // Presses "Program Config" and returns the frame that went to the serial port.
+    std::vector<std::uint8_t> programFrame();
+};
+
+std::vector<std::uint8_t> readBytes(const std::filesystem::path& path);
+void writeBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
+std::vector<std::uint8_t> slotBytes(const ConverterSettings& record, const SettingsFiller& filler = {});
+
+// A record as a dialog with non-default settings captures it: COM3, 115200, 1000K, extended
+// transmit, receive and input types, standard output type, protection on, "Single or Multi-bytes
+// Transmit", periodic input every 1234, protection value 5A.
+ConverterSettings savedRecord();
+
+// The factory frame that "Program Config" sends after "Default Config".
+const std::vector<std::uint8_t>& factoryFrame();
+
+std::vector<std::string> rowTexts(const TextBox* boxes);
+
+// Every setting the user can see, by object name: list indices, check and option values, texts.
+std::map<std::string, std::string> visibleState(const Dialog& dialog);
+
+}  // namespace veltara::test
