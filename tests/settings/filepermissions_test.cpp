@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <sstream>
+
+#include "session.h"
+
+namespace veltara::test {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+struct HelperRun {
+    int status = -1;
+    std::string output;
+    std::vector<std::string> load;    // message texts at start-up
+    std::vector<std::string> unload;  // message texts at shutdown
+    std::string com;
+};
+
+std::string runuserPath() {
+    for (const char* path : {"/usr/sbin/runuser", "/sbin/runuser", "/usr/bin/runuser", "/bin/runuser"}) {
+        if (::access(path, X_OK) == 0) {
+            return path;
+        }
+    }
+    return {};
+}
+
+// File modes do not hold back root, so as root the helper runs as nobody; any other user is
+// already held back by them.
+HelperRun runUnprivileged(const fs::path& directory) {
+    std::string command = "'" VELTARA_SESSION_HELPER "' '" + directory.string() + "' 2>&1";
+    if (::geteuid() == 0) {
+        command = runuserPath() + " -u nobody -- " + command;
+    }
+    HelperRun run;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return run;
+    }
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
+        run.output += buffer;
+    }
+    run.status = ::pclose(pipe);
+    std::istringstream lines(run.output);
+    for (std::string line; std::getline(lines, line);) {
+        const auto tab = line.find('\t');
+        const std::string phase = line.substr(0, tab);
+        const std::string rest = line.substr(tab + 1);
+        if (phase == "COM") {
+            run.com = rest;
+        } else if (phase == "load" || phase == "unload") {
+            EXPECT_EQ(rest.substr(0, rest.find('\t')), "Veltara") << line;
+            (phase == "load" ? run.load : run.unload).push_back(rest.substr(rest.find('\t') + 1));
+        }
+    }
+    return run;
+}
+
+TEST(FilePermissions, AFileThatCannotBeWrittenIsReportedAndKeptAsItWas) {
+    if (::geteuid() == 0 && runuserPath().empty()) {
+        GTEST_SKIP() << "running as root without runuser: file modes cannot be tried";
+    }
+    struct Case {
+        const char* name;
+        bool fileExists;
+        mode_t fileMode;
+        std::vector<std::string> load;  // a part of each start-up message, in order
+        std::string unload;
+        std::string com;  // "2": the saved COM3 was read; "0": start-up defaults
+    };
+    const Case cases[] = {
+        {"read-only file",
+         true,
+         0444,
+         {"can be read but not written (Permission denied)"},
+         "cannot be written: Permission denied",
+         "2"},
+        {"unreadable file",
+         true,
+         0000,
+         {"cannot be opened: Permission denied", "cannot be read"},
+         "could not be opened (Permission denied)",
+         "0"},
+        {"no file in a read-only directory",
+         false,
+         0,
+         {"cannot be opened: Permission denied", "cannot be read"},
+         "could not be opened (Permission denied)",
+         "0"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const fs::path file = dir / "quorvel.ini";
+        const Bytes saved = slotBytes(savedRecord());
+        if (c.fileExists) {
+            writeBytes(file, saved);
+            ASSERT_EQ(::chmod(file.c_str(), c.fileMode), 0);
+        }
+        ASSERT_EQ(::chmod(dir.path().c_str(), 0555), 0);
+
+        const HelperRun run = runUnprivileged(dir.path());
+        ASSERT_EQ(run.status, 0) << run.output;
+        ASSERT_EQ(run.load.size(), c.load.size()) << run.output;
+        for (std::size_t i = 0; i < c.load.size(); ++i) {
+            EXPECT_NE(run.load[i].find(file.string()), std::string::npos) << run.load[i];
+            EXPECT_NE(run.load[i].find(c.load[i]), std::string::npos) << run.load[i];
+        }
+        EXPECT_EQ(run.com, c.com) << run.output;
+        ASSERT_EQ(run.unload.size(), 1u) << run.output;
+        EXPECT_NE(run.unload[0].find("The settings were not saved"), std::string::npos) << run.unload[0];
+        EXPECT_NE(run.unload[0].find(file.string()), std::string::npos) << run.unload[0];
+        EXPECT_NE(run.unload[0].find(c.unload), std::string::npos) << run.unload[0];
+
+        if (c.fileExists) {
+            EXPECT_EQ(readBytes(file), saved);
+        } else {
+            EXPECT_FALSE(fs::exists(file));
+        }
+    }
+}
+
+}  // namespace
+}  // namespace veltara::test
