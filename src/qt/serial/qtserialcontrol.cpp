@@ -177,11 +177,11 @@ core::Result<int> QtSerialControl::inBufferCount() {
 }
 
 core::Status QtSerialControl::setInBufferCount(int count) {
-    if (const core::Status status = usable(); !status) {
-        return status;
-    }
     if (count != 0) {
         return Error{ErrorCode::InvalidArgument, "Only 0 can be written to the receive count (discard)"};
+    }
+    if (!m_port->isOpen()) {
+        return {};  // a closed port holds nothing to discard; opening starts empty anyway
     }
     m_port->clear(QSerialPort::Input);
     return usable();
@@ -204,11 +204,11 @@ core::Result<int> QtSerialControl::outBufferCount() {
 }
 
 core::Status QtSerialControl::setOutBufferCount(int count) {
-    if (const core::Status status = usable(); !status) {
-        return status;
-    }
     if (count != 0) {
         return Error{ErrorCode::InvalidArgument, "Only 0 can be written to the transmit count (discard)"};
+    }
+    if (!m_port->isOpen()) {
+        return {};  // a closed port holds nothing to discard; opening starts empty anyway
     }
     m_port->clear(QSerialPort::Output);
     return usable();
@@ -224,8 +224,12 @@ core::Status QtSerialControl::setSettings(std::string_view settings) {
 }
 
 core::Status QtSerialControl::applyLineSettings() {
-    const bool applied = m_port->setBaudRate(m_line.baudRate) && m_port->setParity(m_line.parity) &&
-                         m_port->setDataBits(m_line.dataBits) && m_port->setStopBits(m_line.stopBits);
+    // Only what changed: every setter rewrites the line, and a pseudo-terminal refuses parity and
+    // data-bit changes even to the values it already has.
+    const bool applied = (m_port->baudRate() == m_line.baudRate || m_port->setBaudRate(m_line.baudRate)) &&
+                         (m_port->parity() == m_line.parity || m_port->setParity(m_line.parity)) &&
+                         (m_port->dataBits() == m_line.dataBits || m_port->setDataBits(m_line.dataBits)) &&
+                         (m_port->stopBits() == m_line.stopBits || m_port->setStopBits(m_line.stopBits));
     if (applied) {
         return {};
     }

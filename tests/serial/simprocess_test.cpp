@@ -1,0 +1,107 @@
+// veltara-sim as the user runs it: its options, the COMn link it makes and removes, its output.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <filesystem>
+
+#include "link/programmingexchange.h"
+#include "portnames.h"
+#include "qteventpump.h"
+#include "qtserialcontrol.h"
+#include "tempportfolder.h"
+
+namespace veltara::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class SimulatorProcess : public ::testing::Test {
+protected:
+    void start(const QStringList& arguments) {
+        process.setProgram(QStringLiteral(VELTARA_SIM_PATH));
+        process.setArguments(arguments);
+        process.start();
+        ASSERT_TRUE(process.waitForStarted(10000));
+    }
+
+    // The next line the simulator prints, or empty after ten seconds.
+    std::string nextLine() {
+        while (!process.canReadLine()) {
+            if (!process.waitForReadyRead(10000)) {
+                return {};
+            }
+        }
+        return process.readLine().trimmed().toStdString();
+    }
+
+    TempPortFolder folder;
+    QProcess process;
+};
+
+TEST_F(SimulatorProcess, ServesTheDialogsPortUntilTerminated) {
+    start({"--as", "COM4", "--reply", "ack"});
+    const std::string deviceLine = nextLine();
+    ASSERT_EQ(deviceLine.rfind("device /dev/", 0), 0u) << deviceLine;
+    const std::string device = deviceLine.substr(7);
+    EXPECT_EQ(nextLine(), "COM4 -> " + device + " (" + qt::portEntryPath(4).toStdString() + ")");
+    EXPECT_EQ(nextLine(), "reply ack; stop with Ctrl-C");
+    EXPECT_EQ(fs::read_symlink(qt::portEntryPath(4).toStdString()).string(), device);
+
+    qt::QtSerialControl serial;
+    qt::QtEventPump pump;
+    core::SteadyClock clock;
+    ASSERT_TRUE(serial.setCommPort(4));
+    ASSERT_TRUE(serial.setPortOpen(true));
+    const std::vector<std::uint8_t> frame{0x03, 0x00, 0x05, 0x00, 0xE4, 0x40, 0x00, 0x00, 0xA4, 0x40, 0x00,
+                                          0x00, 0xA1, 0x64, 0x40, 0x00, 0x00, 0xFF, 0xE0, 0x00, 0x00, 0x66,
+                                          0x60, 0x00, 0x00, 0x2C, 0x01, 0x00, 0x66, 0x60, 0x00, 0x00, 0xED};
+    const auto result = core::runProgrammingExchange(serial, pump, clock, frame, [] { return false; });
+    EXPECT_EQ(result.outcome, core::ExchangeOutcome::Accepted);
+    const std::string frameLine = nextLine();
+    EXPECT_EQ(frameLine.rfind("frame 1: RS232 baud rate: 9600; CAN bit rate: 250K;", 0), 0u) << frameLine;
+    EXPECT_NE(frameLine.find("-> reply 55"), std::string::npos) << frameLine;
+
+    process.terminate();
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_EQ(nextLine(), "stopped");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(qt::portEntryPath(4).toStdString())));
+}
+
+TEST_F(SimulatorProcess, LeavesTheUsersOwnEntryAlone) {
+    ASSERT_TRUE(folder.link(4, "/dev/ttyUSB0"));
+    start({"--as", "COM4"});
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_NE(process.readAllStandardError().indexOf("already exists"), -1);
+    EXPECT_EQ(fs::read_symlink(qt::portEntryPath(4).toStdString()).string(), "/dev/ttyUSB0");
+}
+
+TEST_F(SimulatorProcess, ExplainsItsOptions) {
+    struct Case {
+        QStringList arguments;
+        int exitCode;
+        const char* stdoutHas;
+        const char* stderrHas;
+    };
+    const Case cases[] = {
+        {{"--help"}, 0, "--reply MODE", ""},
+        {{"--reply", "maybe"}, 2, "", "--reply takes ack, silent, nak, double or late"},
+        {{"--as", "COM9"}, 2, "", "--as takes COM1 to COM8"},
+        {{"--as"}, 2, "", "unknown or incomplete option \"--as\""},
+        {{"--verbose"}, 2, "", "unknown or incomplete option"},
+    };
+    for (const Case& c : cases) {
+        QProcess run;
+        run.start(QStringLiteral(VELTARA_SIM_PATH), c.arguments);
+        ASSERT_TRUE(run.waitForFinished(10000));
+        const std::string args = c.arguments.join(' ').toStdString();
+        EXPECT_EQ(run.exitCode(), c.exitCode) << args;
+        EXPECT_NE(run.readAllStandardOutput().indexOf(c.stdoutHas), -1) << args;
+        EXPECT_NE(run.readAllStandardError().indexOf(c.stderrHas), -1) << args;
+    }
+}
+
+}  // namespace
+}  // namespace veltara::test
