@@ -1,0 +1,12 @@
+#pragma once
+
+class QWidget;
+
+namespace veltara::bench {
+
+// Once the window's first frame has been painted, prints "first-paint-ns <CLOCK_MONOTONIC ns> cpu-us
+// <processor time so far>" on standard output and closes the window, which ends the program as the
+// user closing it would.
+void reportFirstPaintThenClose(QWidget& window);
+
+}  // namespace veltara::bench

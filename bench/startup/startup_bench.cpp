@@ -1,0 +1,169 @@
+// Start-up of the program against the toolkit's floor. Each run spawns a probe, takes the time from
+// the spawn to the probe's first painted frame and the probe's peak resident memory (ru_maxrss), and
+// the two programs are printed side by side. Both probes run alternately in one scratch directory,
+// after one discarded warm-up run each, so both see a warm disk cache and veltara finds the settings
+// file it wrote before, as on every start but the first. COM1 is a pseudo-terminal, so the port opens
+// and no message box holds the start-up.
+//
+// Usage: startup_bench [runs per program, default 15]
+// Needs a display (e.g. under xvfb-run) or QT_QPA_PLATFORM=offscreen.
+#include <fcntl.h>
+#include <pty.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Sample {
+    double firstPaintMs;
+    double cpuMs;  // processor time up to the first paint: what other load on the machine does not inflate
+    double peakMiB;
+};
+
+struct Program {
+    const char* label;
+    fs::path path;
+    const char* option;
+    std::vector<Sample> samples;
+};
+
+std::optional<Sample> runOnce(const fs::path& program, const char* option) {
+    int out[2];
+    if (::pipe2(out, O_CLOEXEC) != 0) {
+        return std::nullopt;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    const std::string file = program.string();
+    char* argv[] = {const_cast<char*>(file.c_str()), const_cast<char*>(option), nullptr};
+
+    const auto spawned = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    const int failed = ::posix_spawn(&pid, file.c_str(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    std::string output;
+    char buffer[256];
+    for (ssize_t got; !failed && (got = ::read(out[0], buffer, sizeof buffer)) > 0;) {
+        output.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(out[0]);
+    if (failed) {
+        return std::nullopt;
+    }
+    int status = 0;
+    rusage usage{};
+    ::wait4(pid, &status, 0, &usage);
+    long long paintedNs = 0;
+    long long cpuUs = 0;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 ||
+        std::sscanf(output.c_str(), "first-paint-ns %lld cpu-us %lld", &paintedNs, &cpuUs) != 2) {
+        std::fprintf(stderr, "%s did not report its first paint (status %d): %s\n", file.c_str(), status,
+                     output.c_str());
+        return std::nullopt;
+    }
+    const auto spawnedNs =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(spawned.time_since_epoch()).count();
+    return Sample{static_cast<double>(paintedNs - spawnedNs) / 1e6, static_cast<double>(cpuUs) / 1e3,
+                  static_cast<double>(usage.ru_maxrss) / 1024.0};
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+std::vector<double> column(const Program& p, double Sample::*field) {
+    std::vector<double> values;
+    for (const Sample& s : p.samples) {
+        values.push_back(s.*field);
+    }
+    return values;
+}
+
+// COM1 of the scratch configuration folder names a pseudo-terminal that stays open for the whole run.
+bool preparePort(const fs::path& scratch) {
+    int master = -1;
+    int slave = -1;
+    char name[128];
+    if (::openpty(&master, &slave, name, nullptr, nullptr) != 0) {
+        return false;
+    }
+    ::fcntl(master, F_SETFD, FD_CLOEXEC);
+    ::fcntl(slave, F_SETFD, FD_CLOEXEC);
+    const fs::path ports = scratch / "config" / "veltara" / "ports";
+    std::error_code error;
+    fs::create_directories(ports, error);
+    fs::create_symlink(name, ports / "COM1", error);
+    return !error && ::setenv("XDG_CONFIG_HOME", (scratch / "config").c_str(), 1) == 0;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
+    const fs::path here = fs::read_symlink("/proc/self/exe").parent_path();
+    // The third shows what the font system alone adds to the floor; the target is against the second.
+    std::vector<Program> programs{{"veltara", here / "startup_probe_veltara", nullptr, {}},
+                                  {"bare QDialog (floor)", here / "startup_probe_floor", nullptr, {}},
+                                  {"QDialog + one label", here / "startup_probe_floor", "--with-text", {}}};
+
+    char scratchTemplate[] = "/tmp/veltara-startup-XXXXXX";
+    if (::mkdtemp(scratchTemplate) == nullptr || !preparePort(scratchTemplate)) {
+        std::perror("startup_bench: scratch directory");
+        return 1;
+    }
+    const fs::path scratch(scratchTemplate);
+    fs::current_path(scratch);
+
+    for (int run = -1; run < runs; ++run) {
+        for (Program& p : programs) {
+            const std::optional<Sample> sample = runOnce(p.path, p.option);
+            if (!sample) {
+                return 1;
+            }
+            if (run >= 0) {  // run -1 warms the cache and writes the settings file
+                p.samples.push_back(*sample);
+            }
+        }
+    }
+
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    std::printf("Start-up to first paint and peak memory, %d runs each, platform %s\n\n", runs,
+                platform ? platform : "default");
+    std::printf("%-22s %10s %8s %8s %12s %14s\n", "to first paint:", "median ms", "min ms", "max ms",
+                "CPU ms (med)", "peak RSS MiB");
+    for (const Program& p : programs) {
+        const std::vector<double> ms = column(p, &Sample::firstPaintMs);
+        std::printf("%-22s %10.1f %8.1f %8.1f %12.1f %14.1f\n", p.label, median(ms),
+                    *std::min_element(ms.begin(), ms.end()), *std::max_element(ms.begin(), ms.end()),
+                    median(column(p, &Sample::cpuMs)), median(column(p, &Sample::peakMiB)));
+    }
+    auto ratio = [&](double Sample::*field, std::size_t floor) {
+        return median(column(programs[0], field)) / median(column(programs[floor], field));
+    };
+    std::printf("\nveltara / floor: time %.2f (target <= 1.20), CPU %.2f, memory %.2f (target <= 1.25)\n",
+                ratio(&Sample::firstPaintMs, 1), ratio(&Sample::cpuMs, 1), ratio(&Sample::peakMiB, 1));
+    std::printf("veltara / floor with text: time %.2f, CPU %.2f, memory %.2f\n",
+                ratio(&Sample::firstPaintMs, 2), ratio(&Sample::cpuMs, 2), ratio(&Sample::peakMiB, 2));
+    fs::current_path("/");
+    fs::remove_all(scratch);
+    return 0;
+}

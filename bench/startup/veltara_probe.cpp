@@ -1,0 +1,15 @@
+// The program exactly as src/app/main.cpp starts it, reporting its first paint and then closing.
+#include <QApplication>
+
+#include "appicon.h"
+#include "application.h"
+#include "firstpaint.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Veltara"));
+    QApplication::setWindowIcon(veltara::qt::applicationIcon());
+    veltara::qt::Application program;
+    veltara::bench::reportFirstPaintThenClose(program.window());
+    return program.run();
+}
