@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Sets everything up on a fresh Debian 12 machine, builds and starts the configuration dialog.
+# Sets everything up on a fresh Debian 12 machine, builds the program and starts the configuration dialog.
+# The dialog keeps its settings in quorvel.ini in the directory this script is started from.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+caller="$(pwd)"
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root"
 bash scripts/setup-debian.sh
 cmake --preset default
-cmake --build --preset default
-if [ -x build/default/src/app/veltara ]; then
-  exec build/default/src/app/veltara
-fi
-echo "The window is not built yet: the dialog's logic and its tests are in place (scripts/test.sh)."
+cmake --build --preset default --target veltara
+cd "$caller"
+exec "$root/build/default/src/app/veltara" "$@"

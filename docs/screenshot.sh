@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Regenerates docs/veltara-window.png, the window as it opens on a first start: the dialog runs on a private
+# Xvfb display in a scratch directory (so without a settings file), with COM1 on the converter simulator so
+# that no message box covers it. Needs xvfb, xauth, imagemagick and x11-utils, and a build of veltara and
+# veltara-sim.
+#
+# Usage: bash docs/screenshot.sh [build directory, default build/default]
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="$(cd "${1:-$root/build/default}" && pwd)"
+scratch="$(mktemp -d)"
+trap 'rm -rf "$scratch"' EXIT
+
+if [ -z "${VELTARA_SCREENSHOT_INNER:-}" ]; then
+  VELTARA_SCREENSHOT_INNER=1 exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$build"
+fi
+
+export XDG_CONFIG_HOME="$scratch/config" QT_QPA_PLATFORM=xcb
+cd "$scratch"
+"$build/src/tools/sim/veltara-sim" --as COM1 > sim.log &
+sim=$!
+for _ in $(seq 50); do [ -e "$XDG_CONFIG_HOME/veltara/ports/COM1" ] && break; sleep 0.1; done
+"$build/src/app/veltara" &
+app=$!
+window=""
+for _ in $(seq 100); do
+  window="$(xwininfo -root -tree | awk '/"RS232-CAN BUS Configuration"/ { print $1; exit }')"
+  [ -n "$window" ] && break
+  sleep 0.1
+done
+[ -n "$window" ] || { echo "the window did not appear" >&2; exit 1; }
+sleep 1  # the first paint
+# A window's content only, without decorations (Xvfb runs no window manager); 64 colours keep it small.
+import -window "$window" -colors 64 +dither "PNG8:$root/docs/veltara-window.png"
+kill "$app" "$sim"
+wait "$app" "$sim" 2>/dev/null || true
+echo "wrote docs/veltara-window.png"
