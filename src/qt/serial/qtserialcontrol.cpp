@@ -1,17 +1,21 @@
 #include "qtserialcontrol.h"
 
-#include <poll.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include <QByteArray>
 #include <QFile>
 #include <algorithm>
 #include <cerrno>
 #include <limits>
+#include <optional>
 #include <system_error>
+#include <utility>
 
 #include "portnames.h"
+
+#ifdef Q_OS_UNIX
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+#endif
 
 namespace veltara::qt {
 
@@ -25,6 +29,8 @@ constexpr qint64 kMaxCount = std::numeric_limits<std::int16_t>::max();
 // Input keeps taking from the driver while it holds more; a device that sends faster than we read
 // must not keep us here.
 constexpr int kMaxPullRounds = 64;
+
+using Handle = decltype(std::declval<QSerialPort&>().handle());
 
 std::string systemText(int error) {
     return std::generic_category().message(error);
@@ -52,9 +58,58 @@ Error notOpen() {
 
 // A read that ends because the device hung up sets no errno of its own, so Qt's text is whatever the
 // last failing call left behind; the hang-up is what the user needs to hear.
-bool hungUp(int fd) {
+bool hungUp(Handle fd) {
+#ifdef Q_OS_UNIX
     pollfd probe{fd, POLLIN | POLLOUT, 0};
     return fd >= 0 && ::poll(&probe, 1, 0) > 0 && (probe.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+#else
+    (void)fd;
+    return false;
+#endif
+}
+
+bool writable(Handle fd) {
+#ifdef Q_OS_UNIX
+    pollfd probe{fd, POLLOUT, 0};
+    return ::poll(&probe, 1, 0) > 0 && (probe.revents & POLLOUT) != 0;
+#else
+    (void)fd;
+    return true;
+#endif
+}
+
+// A UART's FIFO and shift register lie beyond the driver's queue; at 9600 baud a 16-byte FIFO takes
+// 17 ms to empty. Drivers without this request (USB adapters, pseudo-terminals) refuse it: nothing
+// is held there then.
+bool transmitterBusy(Handle fd) {
+#ifdef TIOCSERGETLSR
+    unsigned int status = 0;
+    return ::ioctl(fd, TIOCSERGETLSR, &status) == 0 && (status & TIOCSER_TEMT) == 0;
+#else
+    (void)fd;
+    return false;
+#endif
+}
+
+enum class Direction { Receive, Transmit };
+
+// Bytes the driver holds in one direction; nullopt (errno set) when the device no longer answers.
+std::optional<int> driverQueued(Handle fd, Direction direction) {
+#ifdef Q_OS_UNIX
+    int count = 0;
+    if (::ioctl(fd, direction == Direction::Receive ? TIOCINQ : TIOCOUTQ, &count) != 0) {
+        return std::nullopt;
+    }
+    if (direction == Direction::Transmit && transmitterBusy(fd)) {
+        ++count;
+    }
+    return count;
+#else
+    // Elsewhere only Qt's own buffers are counted.
+    (void)fd;
+    (void)direction;
+    return 0;
+#endif
 }
 
 }  // namespace
@@ -105,9 +160,11 @@ core::Error QtSerialControl::openFailure(const QString& device) const {
         case QSerialPort::PermissionError:
             // Qt says "permission" both for the device's mode and for a port that another program
             // holds (its lock file, or exclusive use); only the first is about access rights.
+#ifdef Q_OS_UNIX
             if (::access(QFile::encodeName(device).constData(), R_OK | W_OK) != 0) {
                 return systemError(errno);
             }
+#endif
             return systemError(EBUSY);
         default:
             return {ErrorCode::Io, m_port->errorString().toStdString()};
@@ -155,13 +212,15 @@ core::Status QtSerialControl::usable() const {
     return {};
 }
 
-core::Result<int> QtSerialControl::driverQueue(unsigned long request) {
-    int count = 0;
-    if (::ioctl(m_port->handle(), request, &count) != 0) {
-        fail(hungUp(m_port->handle()) ? systemText(EIO) : systemText(errno));
+core::Result<int> QtSerialControl::driverQueue(bool transmit) {
+    const std::optional<int> queued =
+        driverQueued(m_port->handle(), transmit ? Direction::Transmit : Direction::Receive);
+    if (!queued) {
+        const int error = errno;
+        fail(hungUp(m_port->handle()) ? systemText(EIO) : systemText(error));
         return *m_failure;
     }
-    return count;
+    return *queued;
 }
 
 core::Result<int> QtSerialControl::inBufferCount() {
@@ -169,7 +228,7 @@ core::Result<int> QtSerialControl::inBufferCount() {
         return status.error();
     }
     // Bytes that arrived since the event loop last ran are still in the driver; they count as well.
-    const core::Result<int> queued = driverQueue(TIOCINQ);
+    const core::Result<int> queued = driverQueue(false);
     if (!queued) {
         return queued.error();
     }
@@ -196,7 +255,7 @@ core::Result<int> QtSerialControl::outBufferCount() {
         return *m_failure;
     }
     // The kernel's queue counts too: a byte handed to the driver is not yet on the line.
-    const core::Result<int> queued = driverQueue(TIOCOUTQ);
+    const core::Result<int> queued = driverQueue(true);
     if (!queued) {
         return queued.error();
     }
@@ -247,8 +306,7 @@ void QtSerialControl::pushPending() {
     }
     // Qt writes from the event loop; without waiting for it the frame starts at once. Only when the
     // driver has room, so a full queue is a wait and not a write error.
-    pollfd probe{m_port->handle(), POLLOUT, 0};
-    if (::poll(&probe, 1, 0) > 0 && (probe.revents & POLLOUT) != 0) {
+    if (writable(m_port->handle())) {
         m_port->flush();
     }
 }
@@ -276,7 +334,7 @@ core::Result<std::vector<std::uint8_t>> QtSerialControl::input() {
     const qint64 limit = m_inputLen == 0 ? kMaxCount : m_inputLen;
     QByteArray taken = m_port->read(limit);
     for (int round = 0; round < kMaxPullRounds && taken.size() < limit && !m_failure; ++round) {
-        const core::Result<int> queued = driverQueue(TIOCINQ);
+        const core::Result<int> queued = driverQueue(false);
         if (!queued || queued.value() == 0 || !m_port->waitForReadyRead(0)) {
             break;
         }
@@ -297,7 +355,7 @@ std::string QtSerialControl::deviceName(int port) const {
 }
 
 void QtSerialControl::fail(const std::string& reason) {
-    if (m_failure || !m_port->isOpen()) {
+    if (m_failure) {
         return;
     }
     m_failure = Error{ErrorCode::Io, reason};
@@ -317,8 +375,9 @@ void QtSerialControl::onErrorOccurred(QSerialPort::SerialPortError error) {
             // pseudo-terminal refuses the modem-line ioctls with UnsupportedOperationError.
             return;
     }
-    const int fd = m_port->handle();
-    fail(hungUp(fd) ? systemText(EIO) : m_port->errorString().toStdString());
+    if (m_port->isOpen()) {
+        fail(hungUp(m_port->handle()) ? systemText(EIO) : m_port->errorString().toStdString());
+    }
 }
 
 }  // namespace veltara::qt

@@ -47,7 +47,7 @@ private:
     core::Status usable() const;
     core::Error openFailure(const QString& device) const;
     core::Status applyLineSettings();
-    core::Result<int> driverQueue(unsigned long request);
+    core::Result<int> driverQueue(bool transmit);
     void pushPending();
     void fail(const std::string& reason);
 
