@@ -8,6 +8,7 @@
 
 #include <thread>
 
+#include "factoryframe.h"
 #include "link/configframe.h"
 #include "link/framedescription.h"
 
@@ -17,9 +18,7 @@ namespace {
 using namespace std::chrono_literals;
 using Bytes = std::vector<std::uint8_t>;
 
-const Bytes kFactoryFrame{0x03, 0x00, 0x05, 0x00, 0xE4, 0x40, 0x00, 0x00, 0xA4, 0x40, 0x00,
-                          0x00, 0xA1, 0x64, 0x40, 0x00, 0x00, 0xFF, 0xE0, 0x00, 0x00, 0x66,
-                          0x60, 0x00, 0x00, 0x2C, 0x01, 0x00, 0x66, 0x60, 0x00, 0x00, 0xED};
+using test::kFactoryFrame;
 
 // The simulator and a raw client on its device: the client plays the dialog's port.
 struct SimulatorBench {

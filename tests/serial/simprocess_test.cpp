@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <filesystem>
 
+#include "factoryframe.h"
 #include "link/programmingexchange.h"
 #include "portnames.h"
 #include "qteventpump.h"
@@ -52,10 +53,8 @@ TEST_F(SimulatorProcess, ServesTheDialogsPortUntilTerminated) {
     core::SteadyClock clock;
     ASSERT_TRUE(serial.setCommPort(4));
     ASSERT_TRUE(serial.setPortOpen(true));
-    const std::vector<std::uint8_t> frame{0x03, 0x00, 0x05, 0x00, 0xE4, 0x40, 0x00, 0x00, 0xA4, 0x40, 0x00,
-                                          0x00, 0xA1, 0x64, 0x40, 0x00, 0x00, 0xFF, 0xE0, 0x00, 0x00, 0x66,
-                                          0x60, 0x00, 0x00, 0x2C, 0x01, 0x00, 0x66, 0x60, 0x00, 0x00, 0xED};
-    const auto result = core::runProgrammingExchange(serial, pump, clock, frame, [] { return false; });
+    const auto result =
+        core::runProgrammingExchange(serial, pump, clock, kFactoryFrame, [] { return false; });
     EXPECT_EQ(result.outcome, core::ExchangeOutcome::Accepted);
     const std::string frameLine = nextLine();
     EXPECT_EQ(frameLine.rfind("frame 1: RS232 baud rate: 9600; CAN bit rate: 250K;", 0), 0u) << frameLine;
