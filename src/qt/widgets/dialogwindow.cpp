@@ -39,12 +39,13 @@ QString spokenCaption(const std::string& caption) {
 }
 
 // The layout was drawn for an 8.25 point sans serif of narrow build; the wide default faces of many
-// Linux desktops would cut the longer captions, so the metric look-alikes come first.
+// Linux desktops would cut the longer captions. The Linux look-alikes come first because a family that
+// is missing costs a fallback search at start-up; Windows has none of them and finds its own.
 QFont dialogFont() {
     QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica")});
+    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
+                      QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                      QStringLiteral("Arial"), QStringLiteral("Helvetica")});
     font.setPointSizeF(8.25);
     return font;
 }
