@@ -40,7 +40,7 @@ QString spokenCaption(const std::string& caption) {
 
 // The layout was drawn for an 8.25 point sans serif of narrow build; the wide default faces of many
 // Linux desktops would cut the longer captions. The Linux look-alikes come first because a family that
-// is missing costs a fallback search at start-up; Windows has none of them and finds its own.
+// is missing costs a fallback search at start-up; Windows has neither and finds its own further down.
 QFont dialogFont() {
     QFont font;
     font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
