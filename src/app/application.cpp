@@ -11,6 +11,8 @@ Application::Application()
       m_window(m_dialog) {
     m_dialog.setDecimalSeparator(QString(QLocale::system().decimalPoint()).toStdString());
     m_messages.setWindow(&m_window);
+    QObject::connect(&m_serial, &QtSerialControl::portFailed,
+                     [this](const QString& reason) { m_dialog.portClosedByFailure(reason.toStdString()); });
 }
 
 int Application::run() {

@@ -19,6 +19,13 @@ void Dialog::openPort(const std::function<void(const Error&)>& onStepFailed) {
     }
 }
 
+void Dialog::portClosedByFailure(const std::string& reason) {
+    m_lastPortError = reason;
+    if (onPortStateChanged) {
+        onPortStateChanged();
+    }
+}
+
 void Dialog::CmbCOM_Click() {
     openPort([this](const Error&) { showPortFailure(); });
 }
@@ -55,10 +62,7 @@ void Dialog::btnProgramConfig_Click() {
             showMessage("Configuration is successfull!", "config confirmation", MessageIcon::Information);
             break;
         case ExchangeOutcome::LinkFailed:
-            m_lastPortError = result.detail;
-            if (onPortStateChanged) {
-                onPortStateChanged();
-            }
+            portClosedByFailure(result.detail);
             showMessage("Configuration fails!", "Config confirmation", MessageIcon::Information);
             break;
         case ExchangeOutcome::Rejected:

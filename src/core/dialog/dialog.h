@@ -141,6 +141,8 @@ public:
     void abandonExchange() { m_abandonExchange = true; }
     // Why the last opening of the port failed, in the system's words; empty after a good opening.
     const std::string& lastPortError() const { return m_lastPortError; }
+    // The serial adapter closed the port on its own (device gone); the reason shows like a failed opening.
+    void portClosedByFailure(const std::string& reason);
     std::string portDevice() const;
 
     // The values the frame encoder reads, taken from the controls now.
