@@ -1,5 +1,7 @@
 #include "qtserialcontrol.h"
 
+#include <QFileInfo>
+
 #include <QByteArray>
 #include <QFile>
 #include <algorithm>
@@ -142,7 +144,7 @@ core::Status QtSerialControl::setPortOpen(bool open) {
         return Error{ErrorCode::Refused, "The port is already open"};
     }
     m_failure.reset();
-    const QString device = portDevice(m_commPort);
+    const QString device = this->device(m_commPort);
     m_port->setPortName(device);
     m_port->setReadBufferSize(m_inBufferSize);
     if (!m_port->open(QIODevice::ReadWrite)) {
@@ -350,8 +352,17 @@ core::Result<std::vector<std::uint8_t>> QtSerialControl::input() {
     return std::vector<std::uint8_t>(taken.begin(), taken.end());
 }
 
+QString QtSerialControl::device(int port) const {
+    if (m_deviceOverride.isEmpty()) {
+        return portDevice(port);
+    }
+    // Resolved like a COMn link, so the lock file carries the device's own name.
+    const QString canonical = QFileInfo(m_deviceOverride).canonicalFilePath();
+    return canonical.isEmpty() ? m_deviceOverride : canonical;
+}
+
 std::string QtSerialControl::deviceName(int port) const {
-    return portDevice(port).toStdString();
+    return device(port).toStdString();
 }
 
 void QtSerialControl::fail(const std::string& reason) {

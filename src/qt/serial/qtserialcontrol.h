@@ -36,6 +36,9 @@ public:
     std::string deviceName(int port) const override;
 
     int commPort() const { return m_commPort; }
+    // Opens this device whatever the port number says (the command-line tool's --port PATH); empty
+    // restores the COMn names.
+    void setDeviceOverride(const QString& device) { m_deviceOverride = device; }
     const LineSettings& lineSettings() const { return m_line; }
 
 signals:
@@ -52,7 +55,10 @@ private:
     void fail(const std::string& reason);
 
     QSerialPort* m_port;
+    QString device(int port) const;
+
     int m_commPort = kDefaultCommPort;
+    QString m_deviceOverride;
     int m_inputLen = 0;
     int m_inBufferSize = kDefaultInBufferSize;
     LineSettings m_line;
