@@ -6,7 +6,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang clang-format libclang-rt-14-dev
-  xvfb xauth socat util-linux
+  xvfb xauth socat util-linux file dbus
 )
 missing=()
 for p in "${packages[@]}"; do
