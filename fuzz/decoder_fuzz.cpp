@@ -9,7 +9,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto decoded = decodeConfigFrame(std::span<const std::uint8_t>(data, size));
     if (decoded) {
         const std::string line = describeFrameLine(decoded.value());
-        if (line.empty() || frameChecksum(std::span<const std::uint8_t>(data, size)) != data[frame::kChecksum]) {
+        if (line.empty() ||
+            frameChecksum(std::span<const std::uint8_t>(data, size)) != data[frame::kChecksum]) {
             __builtin_trap();
         }
     }

@@ -31,8 +31,8 @@ constexpr char kAlphabet[] = "0123456789abcdefABCDEF -.,+xGz";
 
 std::vector<TextBox*> boxesOf(Dialog& d) {
     std::vector<TextBox*> boxes;
-    for (TextBox* row : {d.txtCANTrID1, d.txtCANMask1, d.txtCANFilter1, d.txtCANFilter2, d.txtInputID1,
-                         d.txtOutputID1}) {
+    for (TextBox* row :
+         {d.txtCANTrID1, d.txtCANMask1, d.txtCANFilter1, d.txtCANFilter2, d.txtInputID1, d.txtOutputID1}) {
         for (int i = 0; i < 4; ++i) {
             boxes.push_back(&row[i]);
         }
@@ -49,9 +49,10 @@ std::string checkLimits(const Dialog& d) {
         const ComboBox& type;
         bool receive;
     };
-    const Row rows[] = {{d.txtCANTrID1, d.cmbCANtrFrmType, false}, {d.txtInputID1, d.cmbInputFrmType, false},
-                        {d.txtOutputID1, d.cmbOutputFrmType, false}, {d.txtCANMask1, d.cmbCANRecFrmType, true},
-                        {d.txtCANFilter1, d.cmbCANRecFrmType, true}, {d.txtCANFilter2, d.cmbCANRecFrmType, true}};
+    const Row rows[] = {
+        {d.txtCANTrID1, d.cmbCANtrFrmType, false},   {d.txtInputID1, d.cmbInputFrmType, false},
+        {d.txtOutputID1, d.cmbOutputFrmType, false}, {d.txtCANMask1, d.cmbCANRecFrmType, true},
+        {d.txtCANFilter1, d.cmbCANRecFrmType, true}, {d.txtCANFilter2, d.cmbCANRecFrmType, true}};
     for (const Row& r : rows) {
         const auto value = [&](int i) { return parseHexByte(trimSpaces(r.boxes[i].text())).value_or(0); };
         if (r.type.listIndex() == 0 && value(1) > 7) {
@@ -76,7 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     f.start();
     Dialog& d = f.dialog;
     const std::vector<TextBox*> boxes = boxesOf(d);
-    ComboBox* const types[] = {&d.cmbCANtrFrmType, &d.cmbCANRecFrmType, &d.cmbInputFrmType, &d.cmbOutputFrmType};
+    ComboBox* const types[] = {&d.cmbCANtrFrmType, &d.cmbCANRecFrmType, &d.cmbInputFrmType,
+                               &d.cmbOutputFrmType};
     CheckBox* const checks[] = {&d.ChkRS232RecID, &d.chkOutputProtection, &d.ChkRS232TrID};
     OptionButton* const options[] = {&d.optCANTrImme1byte, &d.optCANTrMultiByte, &d.optInputPeriodTr,
                                      &d.optInputChangeTr};

@@ -22,7 +22,9 @@ std::string rate(const std::array<std::string_view, N>& texts, unsigned code) {
     return "unknown code " + std::to_string(code);
 }
 
-std::string yesNo(bool value) { return value ? "yes" : "no"; }
+std::string yesNo(bool value) {
+    return value ? "yes" : "no";
+}
 
 }  // namespace
 
@@ -46,7 +48,8 @@ std::vector<FrameField> describeFrame(const DecodedFrame& f) {
         {"output_protection", "Output protection during CAN bus fault", yesNo(f.outputProtection)},
         {"can_transmit_mode", "CAN transmit mode",
          f.canTrMultiByte ? "Single or Multi-bytes Transmit" : "Immediatly 1 byteTransmit"},
-        {"rs232_receive_contains_id", "RS232 receiving contains message ID and DLC", yesNo(f.rs232RecContainsId)},
+        {"rs232_receive_contains_id", "RS232 receiving contains message ID and DLC",
+         yesNo(f.rs232RecContainsId)},
         {"rs232_transmit_contains_id", "RS232 transmitting contains message ID and DLC",
          yesNo(f.rs232TrContainsId)},
         {"input_transmitting", "Input transmitting", f.inputPeriodic ? "periodic" : "on change"},
