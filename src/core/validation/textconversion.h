@@ -10,6 +10,9 @@ namespace veltara::core {
 // Removes leading and trailing U+0020 only; other white space is part of the text.
 std::string_view trimSpaces(std::string_view text);
 
+// 0..15 for a hexadecimal digit of either case, -1 for anything else.
+int hexDigitValue(char c);
+
 // One or more hexadecimal digits of either case, value 0..FF; leading zeros allowed.
 std::optional<std::uint8_t> parseHexByte(std::string_view text);
 

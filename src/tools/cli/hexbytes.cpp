@@ -2,24 +2,9 @@
 
 #include <cstdio>
 
+#include "validation/textconversion.h"
+
 namespace veltara::cli {
-
-namespace {
-
-int digit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
-}  // namespace
 
 std::optional<std::vector<std::uint8_t>> parseHexBytes(const std::string& text, std::string& error) {
     std::vector<std::uint8_t> bytes;
@@ -34,7 +19,7 @@ std::optional<std::vector<std::uint8_t>> parseHexBytes(const std::string& text, 
             }
             continue;
         }
-        const int value = digit(c);
+        const int value = core::hexDigitValue(c);
         if (value < 0) {
             error = "'" + std::string(1, c) + "' at position " + std::to_string(i + 1) +
                     " is not a hexadecimal digit";
