@@ -96,3 +96,26 @@ TEST(ProgramConfig, ReceiveAllKeepsTheLastReceiveBytes) {
 
 }  // namespace
 }  // namespace veltara::test
+
+namespace veltara::test {
+namespace {
+
+TEST(ProgramConfig, PickingAnotherPortDuringTheWaitFailsThatExchangeWithoutReadingTheNewPort) {
+    DialogFixture f;
+    f.start();
+    f.pump.onYield = [&] {
+        if (f.pump.yields == 20) {
+            (void)f.dialog.CmbCOM.setListIndex(2);
+            f.serial.received.push_back(0x55);  // whatever the new port holds is not this exchange's reply
+        }
+    };
+    f.dialog.btnProgramConfig_Click();
+    EXPECT_EQ(f.messages.texts(), std::vector<std::string>{"Configuration fails!"});
+    EXPECT_EQ(f.serial.commPort, 3);
+    EXPECT_TRUE(f.serial.open);
+    EXPECT_EQ(f.serial.received.size(), 1u) << "the new port's bytes stay for the next exchange";
+    EXPECT_FALSE(f.dialog.exchangeRunning());
+}
+
+}  // namespace
+}  // namespace veltara::test

@@ -27,6 +27,8 @@ void Dialog::portClosedByFailure(const std::string& reason) {
 }
 
 void Dialog::CmbCOM_Click() {
+    // The running exchange's reply would be read from the newly opened port: it cannot be judged.
+    m_portChangedDuringExchange = m_exchangeRunning;
     openPort([this](const Error&) { showPortFailure(); });
 }
 
@@ -53,9 +55,10 @@ void Dialog::btnProgramConfig_Click() {
     }
     m_exchangeRunning = true;
     m_abandonExchange = false;
+    m_portChangedDuringExchange = false;
     const ExchangeResult result =
         runProgrammingExchange(m_services.serial, m_services.pump, m_services.clock, ConfigFrameBytes,
-                               [this] { return m_abandonExchange; });
+                               [this] { return m_abandonExchange || m_portChangedDuringExchange; });
     m_exchangeRunning = false;
     switch (result.outcome) {
         case ExchangeOutcome::Accepted:
@@ -69,6 +72,10 @@ void Dialog::btnProgramConfig_Click() {
             showMessage("Configuration fails!", "Config confirmation", MessageIcon::Information);
             break;
         case ExchangeOutcome::Abandoned:
+            // Closing says nothing; another port picked during the wait means this one got no answer.
+            if (!m_abandonExchange) {
+                showMessage("Configuration fails!", "Config confirmation", MessageIcon::Information);
+            }
             break;
     }
 }

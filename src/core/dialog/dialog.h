@@ -180,6 +180,7 @@ private:
     std::string m_decimalSeparator = ".";
     bool m_exchangeRunning = false;
     bool m_abandonExchange = false;
+    bool m_portChangedDuringExchange = false;
     std::string m_lastPortError;
     std::string m_settingsFileProblem;
 };
