@@ -1,0 +1,49 @@
+// The dialog with its real serial control and no window, run by the drills as another user: prints
+// every message it shows, why the port did not open, and whether closing saved the settings.
+//
+// Usage: drill_port_helper CONFIG_HOME  (the folder that holds veltara/ports/COMn)
+#include <QCoreApplication>
+#include <cstdio>
+
+#include "fakes.h"
+#include "qteventpump.h"
+#include "qtserialcontrol.h"
+
+namespace {
+
+void print(const char* phase, veltara::test::FakeMessageBoxes& messages) {
+    for (const auto& m : messages.shown) {
+        std::printf("%s\t%s\t%s\n", phase, m.title.c_str(), m.text.c_str());
+    }
+    messages.clear();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s CONFIG_HOME\n", argv[0]);
+        return 2;
+    }
+    qputenv("XDG_CONFIG_HOME", argv[1]);
+    QCoreApplication app(argc, argv);
+    using namespace veltara;
+    test::FakeMessageBoxes messages;
+    qt::QtSerialControl serial;
+    qt::QtEventPump pump;
+    core::SteadyClock clock;
+    test::FakeScreen screen;
+    test::MemorySettingsFile file;
+    core::Dialog dialog{core::DialogServices{messages, serial, pump, clock, screen, file}};
+
+    dialog.Form_Load();
+    dialog.setShown(true);
+    print("load", messages);
+    std::printf("reason\t%s\n", dialog.lastPortError().c_str());
+    dialog.btnProgramConfig_Click();
+    print("press", messages);
+    dialog.Form_Unload();
+    print("unload", messages);
+    std::printf("saved\t%d\n", file.writes);
+    return 0;
+}
