@@ -67,8 +67,14 @@ private:
 };
 
 int usage() {
-    std::fprintf(stderr, "usage: bench_exchange [--sim PATH] [--exchanges N]\n");
+    std::fprintf(stderr, "usage: bench_exchange [--sim PATH] [--exchanges N] [--summary]\n");
     return 2;
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 }  // namespace
@@ -77,12 +83,15 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QString simulatorPath = QStringLiteral(VELTARA_SIM_PATH);
     int exchanges = kDefaultExchanges;
+    bool summary = false;
     const QStringList args = app.arguments();
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == "--sim" && i + 1 < args.size()) {
             simulatorPath = args[++i];
         } else if (args[i] == "--exchanges" && i + 1 < args.size()) {
             exchanges = std::max(1, args[++i].toInt());
+        } else if (args[i] == "--summary") {
+            summary = true;
         } else {
             return usage();
         }
@@ -126,6 +135,7 @@ int main(int argc, char** argv) {
     std::printf("target: wall <= %.0f ms + %.0f ms, cpu <= %.0f ms per exchange\n\n",
                 Millis(core::kReplyWindow).count(), kWallSlack.count(), kCpuBudget.count());
     Millis worstOver{0}, worstCpu{0}, totalCpu{0};
+    std::vector<double> walls, cpus;
     int accepted = 0;
     for (int i = 1; i <= exchanges; ++i) {
         pump.yields = 0;
@@ -138,6 +148,8 @@ int main(int argc, char** argv) {
         const Millis over = wall - Millis(core::kReplyWindow);
         std::printf("exchange %2d: %-11s wall %7.2f ms (window + %5.2f ms)  cpu %5.2f ms  %d yields\n", i,
                     outcomeName(result.outcome), wall.count(), over.count(), cpu.count(), pump.yields);
+        walls.push_back(wall.count());
+        cpus.push_back(cpu.count());
         worstOver = std::max(worstOver, over);
         worstCpu = std::max(worstCpu, cpu);
         totalCpu += cpu;
@@ -147,6 +159,15 @@ int main(int argc, char** argv) {
                 accepted, exchanges, worstOver.count(),
                 worstOver <= kWallSlack ? "within target" : "OVER TARGET", totalCpu.count() / exchanges,
                 worstCpu.count(), worstCpu <= kCpuBudget ? "within target" : "OVER TARGET");
+
+    if (summary) {
+        // One line for scripts that put the figures beside others (bench/run).
+        std::printf(
+            "summary exchanges=%d accepted=%d wall_median_ms=%.2f wall_worst_ms=%.2f cpu_median_ms=%.2f "
+            "cpu_worst_ms=%.2f\n",
+            exchanges, accepted, median(walls), *std::max_element(walls.begin(), walls.end()), median(cpus),
+            worstCpu.count());
+    }
 
     (void)serial.setPortOpen(false);
     simulator.terminate();
