@@ -7,7 +7,9 @@
 // wrote before, as on every start but the first. COM1 is a pseudo-terminal, so the port opens and no
 // message box holds the start-up.
 //
-// Usage: startup_bench [runs per program, default 15]
+// Usage: startup_bench [runs per program, default 15] [--tsv]
+// --tsv adds one line per program for scripts: "tsv", label, then the medians of ms to first paint, CPU ms
+// and peak MiB, separated by tabs.
 // Needs a display (e.g. under xvfb-run) or QT_QPA_PLATFORM=offscreen.
 #include <fcntl.h>
 #include <pty.h>
@@ -120,7 +122,15 @@ bool preparePort(const fs::path& scratch) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
+    int runs = 15;
+    bool tsv = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--tsv") {
+            tsv = true;
+        } else {
+            runs = std::max(1, std::atoi(argv[i]));
+        }
+    }
     const fs::path here = fs::read_symlink("/proc/self/exe").parent_path();
     // The third shows what the font system alone adds to the floor; the target is against the second.
     std::vector<Program> programs{{"veltara", here / "startup_probe_veltara", nullptr, {}},
@@ -165,6 +175,12 @@ int main(int argc, char* argv[]) {
                 ratio(&Sample::firstPaintMs, 1), ratio(&Sample::cpuMs, 1), ratio(&Sample::peakMiB, 1));
     std::printf("veltara / floor with text: time %.2f, CPU %.2f, memory %.2f\n",
                 ratio(&Sample::firstPaintMs, 2), ratio(&Sample::cpuMs, 2), ratio(&Sample::peakMiB, 2));
+    if (tsv) {
+        for (const Program& p : programs) {
+            std::printf("tsv\t%s\t%.1f\t%.1f\t%.1f\n", p.label, median(column(p, &Sample::firstPaintMs)),
+                        median(column(p, &Sample::cpuMs)), median(column(p, &Sample::peakMiB)));
+        }
+    }
     fs::current_path("/");
     fs::remove_all(scratch);
     return 0;
