@@ -245,6 +245,11 @@ core::Status QtSerialControl::setInBufferCount(int count) {
         return {};  // a closed port holds nothing to discard; opening starts empty anyway
     }
     m_port->clear(QSerialPort::Input);
+    // A full buffer makes Qt stop watching the port until a read asks for more, and discarding empties
+    // the buffer without asking. Without this a port flooded once would no longer notice a device that
+    // vanishes while idle. The read takes nothing: Qt's buffer is empty and it never reads the device here.
+    char none = 0;
+    (void)m_port->read(&none, 1);
     return usable();
 }
 
