@@ -1,6 +1,7 @@
 #include "dialogwindow.h"
 
 #include <QCloseEvent>
+#include <QFontDatabase>
 #include <QLabel>
 #include <algorithm>
 
@@ -38,14 +39,34 @@ QString spokenCaption(const std::string& caption) {
     return text;
 }
 
+// Qt answers a missing first family with a sorted search through every installed font for its
+// substitutes, even when it then takes a later family of the list; it takes the first installed one,
+// so the list may as well start there. Nothing installed: the whole list, Qt's own choice as before.
+QStringList fromFirstInstalled(QStringList families) {
+    const QStringList installed = QFontDatabase::families();
+    const auto isInstalled = [&installed](const QString& family) {
+        // A family that several foundries supply is listed once for each, as "Family [Foundry]".
+        const QString perFoundry = family + QStringLiteral(" [");
+        return std::any_of(installed.cbegin(), installed.cend(), [&](const QString& name) {
+            return name.compare(family, Qt::CaseInsensitive) == 0 ||
+                   name.startsWith(perFoundry, Qt::CaseInsensitive);
+        });
+    };
+    const auto first = std::find_if(families.cbegin(), families.cend(), isInstalled);
+    if (first != families.cend()) {
+        families.erase(families.cbegin(), first);
+    }
+    return families;
+}
+
 // The layout was drawn for an 8.25 point sans serif of narrow build; the wide default faces of many
-// Linux desktops would cut the longer captions. The Linux look-alikes come first because a family that
-// is missing costs a fallback search at start-up; Windows has neither and finds its own further down.
+// Linux desktops would cut the longer captions. The Linux look-alikes come first; Windows has neither
+// and finds its own further down.
 QFont dialogFont() {
     QFont font;
-    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
-                      QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("Arial"), QStringLiteral("Helvetica")});
+    font.setFamilies(fromFirstInstalled(
+        {QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"), QStringLiteral("MS Sans Serif"),
+         QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"), QStringLiteral("Helvetica")}));
     font.setPointSizeF(8.25);
     return font;
 }
