@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 
 #include <QEvent>
+#include <QGuiApplication>
 #include <QTimer>
 #include <QWidget>
 #include <chrono>
@@ -28,9 +29,9 @@ public:
                 const long long cpuUs = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000000LL +
                                         usage.ru_utime.tv_usec + usage.ru_stime.tv_usec;
                 std::printf(
-                    "first-paint-ns %lld cpu-us %lld\n",
+                    "first-paint-ns %lld cpu-us %lld window %dx%d platform %s\n",
                     static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()),
-                    cpuUs);
+                    cpuUs, m_window.width(), m_window.height(), qPrintable(QGuiApplication::platformName()));
                 std::fflush(stdout);
                 m_window.close();
             });

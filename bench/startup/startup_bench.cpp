@@ -5,7 +5,8 @@
 // shows what bringing up the font system alone costs. They run alternately in one scratch directory after
 // one discarded warm-up run each, so all see a warm disk cache and veltara finds the settings file it
 // wrote before, as on every start but the first. COM1 is a pseudo-terminal, so the port opens and no
-// message box holds the start-up.
+// message box holds the start-up. Every probe reports the size of its window and the Qt platform it
+// painted on; the bench refuses to compare probes that differ in either.
 //
 // Usage: startup_bench [runs per program, default 15] [--tsv]
 // --tsv adds one line per program for scripts: "tsv", label, then the medians of ms to first paint, CPU ms
@@ -37,6 +38,7 @@ struct Sample {
     double firstPaintMs;
     double cpuMs;  // processor time up to the first paint: what other load on the machine does not inflate
     double peakMiB;
+    std::string window;  // "<width>x<height> on <platform>"
 };
 
 struct Program {
@@ -76,8 +78,12 @@ std::optional<Sample> runOnce(const fs::path& program, const char* option) {
     ::wait4(pid, &status, 0, &usage);
     long long paintedNs = 0;
     long long cpuUs = 0;
+    int width = 0;
+    int height = 0;
+    char platform[32] = {};
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 ||
-        std::sscanf(output.c_str(), "first-paint-ns %lld cpu-us %lld", &paintedNs, &cpuUs) != 2) {
+        std::sscanf(output.c_str(), "first-paint-ns %lld cpu-us %lld window %dx%d platform %31s", &paintedNs,
+                    &cpuUs, &width, &height, platform) != 5) {
         std::fprintf(stderr, "%s did not report its first paint (status %d): %s\n", file.c_str(), status,
                      output.c_str());
         return std::nullopt;
@@ -85,7 +91,8 @@ std::optional<Sample> runOnce(const fs::path& program, const char* option) {
     const auto spawnedNs =
         std::chrono::duration_cast<std::chrono::nanoseconds>(spawned.time_since_epoch()).count();
     return Sample{static_cast<double>(paintedNs - spawnedNs) / 1e6, static_cast<double>(cpuUs) / 1e3,
-                  static_cast<double>(usage.ru_maxrss) / 1024.0};
+                  static_cast<double>(usage.ru_maxrss) / 1024.0,
+                  std::to_string(width) + "x" + std::to_string(height) + " on " + platform};
 }
 
 double median(std::vector<double> values) {
@@ -157,9 +164,22 @@ int main(int argc, char* argv[]) {
         }
     }
 
-    const char* platform = std::getenv("QT_QPA_PLATFORM");
-    std::printf("Start-up to first paint and peak memory, %d runs each, platform %s\n\n", runs,
-                platform ? platform : "default");
+    fs::current_path("/");
+    fs::remove_all(scratch);
+
+    // A floor of another size, or painted on another platform, is no floor for this window.
+    const std::string& window = programs[0].samples.front().window;
+    for (const Program& p : programs) {
+        for (const Sample& s : p.samples) {
+            if (s.window != window) {
+                std::fprintf(stderr, "startup_bench: %s showed %s but veltara %s; not comparable\n", p.label,
+                             s.window.c_str(), window.c_str());
+                return 1;
+            }
+        }
+    }
+
+    std::printf("Start-up to first paint and peak memory, %d runs each, window %s\n\n", runs, window.c_str());
     std::printf("%-22s %10s %8s %8s %12s %14s\n", "to first paint:", "median ms", "min ms", "max ms",
                 "CPU ms (med)", "peak RSS MiB");
     for (const Program& p : programs) {
@@ -181,7 +201,5 @@ int main(int argc, char* argv[]) {
                         median(column(p, &Sample::cpuMs)), median(column(p, &Sample::peakMiB)));
         }
     }
-    fs::current_path("/");
-    fs::remove_all(scratch);
     return 0;
 }
