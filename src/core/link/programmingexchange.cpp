@@ -38,8 +38,12 @@ ExchangeResult runProgrammingExchange(SerialControl& serial, EventPump& pump, co
     }
 
     const auto windowStart = clock.now();
-    while (clock.now() - windowStart < kReplyWindow) {
-        pump.yield();
+    for (;;) {
+        const auto elapsed = clock.now() - windowStart;
+        if (elapsed >= kReplyWindow) {
+            break;
+        }
+        pump.yieldFor(kReplyWindow - elapsed);
         if (abandoned()) {
             return {ExchangeOutcome::Abandoned, {}};
         }

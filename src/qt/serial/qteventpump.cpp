@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <algorithm>
 #include <thread>
 
 namespace veltara::qt {
@@ -14,14 +15,21 @@ QtEventPump::QtEventPump(std::chrono::milliseconds bound) : m_bound(bound) {
 }
 
 void QtEventPump::yield() {
+    yieldFor(m_bound);
+}
+
+void QtEventPump::yieldFor(std::chrono::nanoseconds maxWait) {
+    // Whole milliseconds, rounded up, at least one: a zero timer would turn the wait into a spin.
+    const auto wait = std::clamp(std::chrono::ceil<std::chrono::milliseconds>(maxWait),
+                                 std::chrono::milliseconds(1), m_bound);
     if (QCoreApplication::instance() == nullptr) {
         // No event loop to wait on: still never spin.
-        std::this_thread::sleep_for(m_bound);
+        std::this_thread::sleep_for(wait);
         return;
     }
     // The timer only wakes the loop; it needs no handler. With events pending, processEvents handles
     // them and returns without waiting.
-    m_wakeUp.start(m_bound);
+    m_wakeUp.start(wait);
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 

@@ -12,10 +12,11 @@ namespace veltara::qt {
 // dialog stays responsive and the process does not spin.
 class QtEventPump final : public core::EventPump {
 public:
-    static constexpr std::chrono::milliseconds kDefaultBound{5};
+    static constexpr std::chrono::milliseconds kDefaultBound{10};
 
     explicit QtEventPump(std::chrono::milliseconds bound = kDefaultBound);
     void yield() override;
+    void yieldFor(std::chrono::nanoseconds maxWait) override;
 
 private:
     std::chrono::milliseconds m_bound;
