@@ -5,8 +5,8 @@
 
 namespace veltara::test {
 
-// Two saved records that differ in every field but Reserved: the tests' saved record (COM3) and
-// another (COM2). Puts the other one into a dialog that shows one of them, as the user would.
+// Puts savedRecord() (COM3) into a dialog that shows otherRecord() (COM2), and otherRecord() into one
+// that shows savedRecord(), as the user would: every setting but Reserved changes.
 void flipSettings(core::Dialog& dialog);
 
 }  // namespace veltara::test

@@ -12,6 +12,17 @@ namespace veltara::test {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+void storeRow(IdTexts& texts, const char* e0, const char* e1, const char* e2, const char* e3) {
+    texts[0].store(e0);
+    texts[1].store(e1);
+    texts[2].store(e2);
+    texts[3].store(e3);
+}
+
+}  // namespace
+
 TempDir::TempDir() {
     std::string pattern = (fs::temp_directory_path() / "veltara-settings-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
@@ -86,28 +97,42 @@ ConverterSettings savedRecord() {
     r.CANTrMultiByte = kTrue16;
     r.InputChangeTr = kFalse16;
     r.InputPeriodTr = kTrue16;
-    auto row = [](IdTexts& texts, const char* e0, const char* e1, const char* e2, const char* e3) {
-        texts[0].store(e0);
-        texts[1].store(e1);
-        texts[2].store(e2);
-        texts[3].store(e3);
-    };
-    row(r.CANTrID1, "12", "34", "56", "1F");
-    row(r.CANMask1, "FF", "FF", "FF", "1F");
-    row(r.CANFilter1, "01", "02", "03", "04");
-    row(r.CANFilter2, "A0", "B0", "C0", "0D");
-    row(r.InputID1, "78", "56", "34", "12");
-    row(r.OutputID1, "22", "05", "00", "00");
+    storeRow(r.CANTrID1, "12", "34", "56", "1F");
+    storeRow(r.CANMask1, "FF", "FF", "FF", "1F");
+    storeRow(r.CANFilter1, "01", "02", "03", "04");
+    storeRow(r.CANFilter2, "A0", "B0", "C0", "0D");
+    storeRow(r.InputID1, "78", "56", "34", "12");
+    storeRow(r.OutputID1, "22", "05", "00", "00");
     r.PeriodmsCount.store("1234");
     r.OutputProtectValue.store("5A");
     return r;
 }
 
-const std::vector<std::uint8_t>& factoryFrame() {
-    static const std::vector<std::uint8_t> frame{
-        0x03, 0x00, 0x05, 0x00, 0xE4, 0x40, 0x00, 0x00, 0xA4, 0x40, 0x00, 0x00, 0xA1, 0x64, 0x40, 0x00, 0x00,
-        0xFF, 0xE0, 0x00, 0x00, 0x66, 0x60, 0x00, 0x00, 0x2C, 0x01, 0x00, 0x66, 0x60, 0x00, 0x00, 0xED};
-    return frame;
+ConverterSettings otherRecord() {
+    ConverterSettings r;
+    r.COM = 1;
+    r.RS232BaudRate = 1;
+    r.CANBaudRate = 2;
+    r.CANtrFrmType = 0;
+    r.CANRecFrmType = 2;
+    r.InputFrmType = 0;
+    r.OutputFrmType = 1;
+    r.OutputProtection = 0;
+    r.RS232RecID = 1;
+    r.RS232TrID = 0;
+    r.CANTrImme1byte = kTrue16;
+    r.CANTrMultiByte = kFalse16;
+    r.InputChangeTr = kTrue16;
+    r.InputPeriodTr = kFalse16;
+    storeRow(r.CANTrID1, "21", "03", "00", "00");
+    storeRow(r.CANMask1, "EE", "DD", "CC", "0B");
+    storeRow(r.CANFilter1, "AA", "BB", "CC", "0D");
+    storeRow(r.CANFilter2, "11", "22", "33", "04");
+    storeRow(r.InputID1, "09", "06", "00", "00");
+    storeRow(r.OutputID1, "87", "65", "43", "01");
+    r.PeriodmsCount.store("4321");
+    r.OutputProtectValue.store("A5");
+    return r;
 }
 
 std::vector<std::string> rowTexts(const TextBox* boxes) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "factoryframe.h"
 #include "fakes.h"
 #include "recordfile.h"
 #include "settings/settingscodec.h"
@@ -67,8 +68,14 @@ std::vector<std::uint8_t> slotBytes(const ConverterSettings& record, const Setti
 // Transmit", periodic input every 1234, protection value 5A.
 ConverterSettings savedRecord();
 
+// Another saved record: COM2, and every other field but Reserved unlike savedRecord() too, so that
+// switching between the two changes every setting.
+ConverterSettings otherRecord();
+
 // The factory frame that "Program Config" sends after "Default Config".
-const std::vector<std::uint8_t>& factoryFrame();
+inline const std::vector<std::uint8_t>& factoryFrame() {
+    return kFactoryFrame;
+}
 
 std::vector<std::string> rowTexts(const TextBox* boxes);
 
