@@ -13,8 +13,8 @@
 
 #include "drillsupport.h"
 #include "fakes.h"
-#include "farend.h"
 #include "link/portopening.h"
+#include "ptypair.h"
 #include "qteventpump.h"
 #include "qtserialcontrol.h"
 #include "settings/settingscodec.h"
@@ -111,7 +111,7 @@ protected:
 
     // A new device behind COM1, picked again in the port list, as the user does after replugging.
     void replug() {
-        converter = std::make_unique<FarEnd>();
+        converter = std::make_unique<PtyPair>();
         ASSERT_TRUE(converter->ok());
         std::filesystem::remove(qt::portEntryPath(1).toStdString());
         ASSERT_TRUE(folder.link(1, converter->path()));
@@ -132,7 +132,7 @@ protected:
     }
 
     TempPortFolder folder;
-    std::unique_ptr<FarEnd> converter = std::make_unique<FarEnd>();
+    std::unique_ptr<PtyPair> converter = std::make_unique<PtyPair>();
     std::size_t pendingFrameBytes = 0;
     int framesReceived = 0;
     qt::QtSerialControl serial;
@@ -264,7 +264,7 @@ TEST(PortPermissionDrill, ADeviceTheUserMayNotOpenSaysSoAndTheDialogGoesOn) {
     if (::geteuid() != 0 || runuserPath().empty()) {
         GTEST_SKIP() << "needs root and runuser to run the dialog as nobody";
     }
-    FarEnd converter;
+    PtyPair converter;
     ASSERT_TRUE(converter.ok());
     ASSERT_EQ(::chmod(converter.path().c_str(), 0600), 0);
     QTemporaryDir config;

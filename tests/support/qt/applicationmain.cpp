@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
-// The window tests need a QApplication; on Qt's offscreen platform they need no display.
+// The window tests and drills need a QApplication, the link drills its event loop too; Qt's offscreen
+// platform needs no display.
 int main(int argc, char* argv[]) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    // The serial adapter looks up its COM names in the user's configuration folder; tests get their own.
+    // The serial adapter looks up its COM names in the user's configuration folder; tests never touch the
+    // real one.
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     QApplication app(argc, argv);

@@ -1,4 +1,5 @@
-// The serial tests need Qt's event loop: serial notifiers, timers and processes live on it.
+// Tests of the serial port, the simulator and the companion tools need Qt's event loop without a window:
+// serial notifiers, timers and processes live on it.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>

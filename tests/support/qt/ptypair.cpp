@@ -29,21 +29,23 @@ PtyPair::PtyPair() {
 }
 
 PtyPair::~PtyPair() {
-    closeMaster();
-    if (m_slave >= 0) {
-        ::close(m_slave);
-    }
+    hangUp();
 }
 
 void PtyPair::send(const std::vector<std::uint8_t>& bytes) {
+    offer(bytes);
+}
+
+std::size_t PtyPair::offer(std::span<const std::uint8_t> bytes) {
     std::size_t done = 0;
-    while (done < bytes.size()) {
+    while (m_master >= 0 && done < bytes.size()) {
         const ssize_t n = ::write(m_master, bytes.data() + done, bytes.size() - done);
         if (n <= 0) {
-            return;
+            break;
         }
         done += static_cast<std::size_t>(n);
     }
+    return done;
 }
 
 bool PtyPair::waitUntilQueued(int count) {
@@ -75,13 +77,17 @@ std::vector<std::uint8_t> PtyPair::receive(std::size_t count) {
     return bytes;
 }
 
-std::size_t PtyPair::drain() {
-    std::size_t total = 0;
+std::vector<std::uint8_t> PtyPair::take() {
+    std::vector<std::uint8_t> bytes;
     std::uint8_t buffer[4096];
-    for (ssize_t n; (n = ::read(m_master, buffer, sizeof buffer)) > 0;) {
-        total += static_cast<std::size_t>(n);
+    for (ssize_t n; m_master >= 0 && (n = ::read(m_master, buffer, sizeof buffer)) > 0;) {
+        bytes.insert(bytes.end(), buffer, buffer + n);
     }
-    return total;
+    return bytes;
+}
+
+std::size_t PtyPair::drain() {
+    return take().size();
 }
 
 termios PtyPair::lineSettings() const {
@@ -94,6 +100,14 @@ void PtyPair::closeMaster() {
     if (m_master >= 0) {
         ::close(m_master);
         m_master = -1;
+    }
+}
+
+void PtyPair::hangUp() {
+    closeMaster();
+    if (m_slave >= 0) {
+        ::close(m_slave);
+        m_slave = -1;
     }
 }
 
