@@ -102,14 +102,18 @@ public:
     int writes = 0;
 };
 
-// A dialog with every service faked, as the tests need it again and again.
-struct DialogFixture {
+// Every service a dialog needs, faked, with the settings file in memory.
+struct FakeServices {
     FakeMessageBoxes messages;
     FakeSerialControl serial;
     FakeClock clock;
     FakeEventPump pump{clock};
     FakeScreen screen;
     MemorySettingsFile file;
+};
+
+// A dialog with every service faked, as the tests need it again and again.
+struct DialogFixture : FakeServices {
     Dialog dialog{DialogServices{messages, serial, pump, clock, screen, file}};
 
     // Form_Load and the dialog shown, with the start-up messages cleared.

@@ -20,7 +20,7 @@ struct RealServices {
 };
 
 // The real window over a dialog whose services are fakes unless a test hands in real ones.
-struct WindowSession {
+struct WindowSession : FakeServices {
     explicit WindowSession(RealServices real = {});
 
     // Form_Load, then the window shown and active, as the program starts.
@@ -32,12 +32,6 @@ struct WindowSession {
     // Presses a key where the focus is.
     void press(Qt::Key key);
 
-    FakeMessageBoxes messages;
-    FakeSerialControl serial;
-    FakeClock clock;
-    FakeEventPump pump{clock};
-    FakeScreen screen;
-    MemorySettingsFile file;
     Dialog dialog;
     qt::DialogWindow window{dialog};
 };
