@@ -132,15 +132,6 @@ HelperRun runHelper(const std::vector<std::string>& argv, std::chrono::milliseco
     return run;
 }
 
-std::string runuserPath() {
-    for (const char* path : {"/usr/sbin/runuser", "/sbin/runuser", "/usr/bin/runuser", "/bin/runuser"}) {
-        if (::access(path, X_OK) == 0) {
-            return path;
-        }
-    }
-    return {};
-}
-
 long residentKiB() {
     long pages = 0;
     long resident = 0;

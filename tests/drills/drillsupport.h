@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "helperprogram.h"
+
 namespace veltara::test {
 
 // A helper program run as a child with its output (stdout and stderr) in a pipe, so that a drill can
@@ -51,9 +53,6 @@ struct HelperRun {
 
 // Runs a helper to its end, killing it after `limit` (a hang).
 HelperRun runHelper(const std::vector<std::string>& argv, std::chrono::milliseconds limit);
-
-// runuser's path, or empty when the system has none.
-std::string runuserPath();
 
 // This process's resident memory.
 long residentKiB();

@@ -6,19 +6,9 @@
 #include <cstdio>
 
 #include "fakes.h"
+#include "helperprogram.h"
 #include "qteventpump.h"
 #include "qtserialcontrol.h"
-
-namespace {
-
-void print(const char* phase, veltara::test::FakeMessageBoxes& messages) {
-    for (const auto& m : messages.shown) {
-        std::printf("%s\t%s\t%s\n", phase, m.title.c_str(), m.text.c_str());
-    }
-    messages.clear();
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -38,12 +28,12 @@ int main(int argc, char** argv) {
 
     dialog.Form_Load();
     dialog.setShown(true);
-    print("load", messages);
+    test::printMessages("load", messages);
     std::printf("reason\t%s\n", dialog.lastPortError().c_str());
     dialog.btnProgramConfig_Click();
-    print("press", messages);
+    test::printMessages("press", messages);
     dialog.Form_Unload();
-    print("unload", messages);
+    test::printMessages("unload", messages);
     std::printf("saved\t%d\n", file.writes);
     return 0;
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "helperprogram.h"
 #include "session.h"
 
 namespace veltara::test {
@@ -20,15 +21,6 @@ struct HelperRun {
     std::vector<std::string> unload;  // message texts at shutdown
     std::string com;
 };
-
-std::string runuserPath() {
-    for (const char* path : {"/usr/sbin/runuser", "/sbin/runuser", "/usr/bin/runuser", "/bin/runuser"}) {
-        if (::access(path, X_OK) == 0) {
-            return path;
-        }
-    }
-    return {};
-}
 
 // File modes do not hold back root, so as root the helper runs as nobody; any other user is
 // already held back by them.
