@@ -6,11 +6,7 @@
 // Usage: cli_startup_bench [runs per program, default 30] [--tsv]
 // --tsv adds one line per program for scripts: "tsv", label, then the medians of wall ms, CPU ms and peak
 // MiB, separated by tabs.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -21,11 +17,12 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
+#include "processrun.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using namespace veltara::bench;
 
 struct Sample {
     double wallMs;
@@ -41,78 +38,27 @@ struct Program {
     std::vector<Sample> samples;
 };
 
-double millis(const timeval& t) {
-    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_usec) / 1e3;
-}
-
 std::optional<Sample> runOnce(const Program& program) {
-    int out[2];
-    if (::pipe2(out, O_CLOEXEC) != 0) {
+    const std::optional<ProcessRun> run = runProcess(program.argv);
+    if (!run) {
         return std::nullopt;
     }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    std::vector<char*> argv;
-    for (const std::string& a : program.argv) {
-        argv.push_back(const_cast<char*>(a.c_str()));
-    }
-    argv.push_back(nullptr);
-
-    const auto spawned = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    const int failed = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-    std::string output;
-    char buffer[256];
-    for (ssize_t got; !failed && (got = ::read(out[0], buffer, sizeof buffer)) > 0;) {
-        output.append(buffer, static_cast<std::size_t>(got));
-    }
-    ::close(out[0]);
-    if (failed) {
-        return std::nullopt;
-    }
-    int status = 0;
-    rusage usage{};
-    ::wait4(pid, &status, 0, &usage);
-    const auto ended = std::chrono::steady_clock::now();
-    const std::string firstLine = output.substr(0, output.find('\n'));
+    const int status = run->status;
+    const std::string firstLine = run->output.substr(0, run->output.find('\n'));
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || firstLine.size() != program.outputLength) {
-        std::fprintf(stderr, "%s failed (status %d): %s\n", argv[0], status, output.c_str());
+        std::fprintf(stderr, "%s failed (status %d): %s\n", program.argv[0].c_str(), status,
+                     run->output.c_str());
         return std::nullopt;
     }
-    return Sample{std::chrono::duration<double, std::milli>(ended - spawned).count(),
-                  millis(usage.ru_utime) + millis(usage.ru_stime),
-                  static_cast<double>(usage.ru_maxrss) / 1024.0};
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-std::vector<double> column(const Program& p, double Sample::*field) {
-    std::vector<double> values;
-    for (const Sample& s : p.samples) {
-        values.push_back(s.*field);
-    }
-    return values;
+    return Sample{std::chrono::duration<double, std::milli>(run->ended - run->spawned).count(),
+                  millis(run->usage.ru_utime) + millis(run->usage.ru_stime),
+                  static_cast<double>(run->usage.ru_maxrss) / 1024.0};
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    int runs = 30;
-    bool tsv = false;
-    for (int i = 1; i < argc; ++i) {
-        if (std::string(argv[i]) == "--tsv") {
-            tsv = true;
-        } else {
-            runs = std::max(1, std::atoi(argv[i]));
-        }
-    }
+    const auto [runs, tsv] = parseOptions(argc, argv, 30);
     // The frame is 33 bytes as hexadecimal pairs with a space between them.
     std::vector<Program> programs{{"veltara-cli encode", {VELTARA_CLI_PATH, "encode"}, 33 * 3 - 1, {}},
                                   {"bare QCoreApplication (floor)", {VELTARA_BARE_QTCORE_PATH}, 5, {}}};
@@ -124,16 +70,9 @@ int main(int argc, char* argv[]) {
     }
     const fs::path scratch(scratchTemplate);
     fs::current_path(scratch);
-    for (int run = -1; run < runs; ++run) {
-        for (Program& p : programs) {
-            const std::optional<Sample> sample = runOnce(p);
-            if (!sample) {
-                return 1;
-            }
-            if (run >= 0) {  // run -1 warms the disk cache
-                p.samples.push_back(*sample);
-            }
-        }
+    // The warm-up round warms the disk cache.
+    if (!sampleInTurn(programs, runs, runOnce)) {
+        return 1;
     }
     fs::current_path("/");
     fs::remove_all(scratch);

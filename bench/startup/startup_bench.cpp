@@ -14,8 +14,6 @@
 // Needs a display (e.g. under xvfb-run) or QT_QPA_PLATFORM=offscreen.
 #include <fcntl.h>
 #include <pty.h>
-#include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -28,11 +26,12 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
+#include "processrun.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using namespace veltara::bench;
 
 struct Sample {
     double firstPaintMs;
@@ -48,34 +47,18 @@ struct Program {
     std::vector<Sample> samples;
 };
 
-std::optional<Sample> runOnce(const fs::path& program, const char* option) {
-    int out[2];
-    if (::pipe2(out, O_CLOEXEC) != 0) {
+std::optional<Sample> runOnce(const Program& program) {
+    const std::string file = program.path.string();
+    std::vector<std::string> argv{file};
+    if (program.option != nullptr) {
+        argv.emplace_back(program.option);
+    }
+    const std::optional<ProcessRun> run = runProcess(argv);
+    if (!run) {
         return std::nullopt;
     }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    const std::string file = program.string();
-    char* argv[] = {const_cast<char*>(file.c_str()), const_cast<char*>(option), nullptr};
-
-    const auto spawned = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    const int failed = ::posix_spawn(&pid, file.c_str(), &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-    std::string output;
-    char buffer[256];
-    for (ssize_t got; !failed && (got = ::read(out[0], buffer, sizeof buffer)) > 0;) {
-        output.append(buffer, static_cast<std::size_t>(got));
-    }
-    ::close(out[0]);
-    if (failed) {
-        return std::nullopt;
-    }
-    int status = 0;
-    rusage usage{};
-    ::wait4(pid, &status, 0, &usage);
+    const int status = run->status;
+    const std::string& output = run->output;
     long long paintedNs = 0;
     long long cpuUs = 0;
     int width = 0;
@@ -89,24 +72,10 @@ std::optional<Sample> runOnce(const fs::path& program, const char* option) {
         return std::nullopt;
     }
     const auto spawnedNs =
-        std::chrono::duration_cast<std::chrono::nanoseconds>(spawned.time_since_epoch()).count();
+        std::chrono::duration_cast<std::chrono::nanoseconds>(run->spawned.time_since_epoch()).count();
     return Sample{static_cast<double>(paintedNs - spawnedNs) / 1e6, static_cast<double>(cpuUs) / 1e3,
-                  static_cast<double>(usage.ru_maxrss) / 1024.0,
+                  static_cast<double>(run->usage.ru_maxrss) / 1024.0,
                   std::to_string(width) + "x" + std::to_string(height) + " on " + platform};
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-std::vector<double> column(const Program& p, double Sample::*field) {
-    std::vector<double> values;
-    for (const Sample& s : p.samples) {
-        values.push_back(s.*field);
-    }
-    return values;
 }
 
 // COM1 of the scratch configuration folder names a pseudo-terminal that stays open for the whole run.
@@ -129,15 +98,7 @@ bool preparePort(const fs::path& scratch) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    int runs = 15;
-    bool tsv = false;
-    for (int i = 1; i < argc; ++i) {
-        if (std::string(argv[i]) == "--tsv") {
-            tsv = true;
-        } else {
-            runs = std::max(1, std::atoi(argv[i]));
-        }
-    }
+    const auto [runs, tsv] = parseOptions(argc, argv, 15);
     const fs::path here = fs::read_symlink("/proc/self/exe").parent_path();
     // The third shows what the font system alone adds to the floor; the target is against the second.
     std::vector<Program> programs{{"veltara", here / "startup_probe_veltara", nullptr, {}},
@@ -152,16 +113,9 @@ int main(int argc, char* argv[]) {
     const fs::path scratch(scratchTemplate);
     fs::current_path(scratch);
 
-    for (int run = -1; run < runs; ++run) {
-        for (Program& p : programs) {
-            const std::optional<Sample> sample = runOnce(p.path, p.option);
-            if (!sample) {
-                return 1;
-            }
-            if (run >= 0) {  // run -1 warms the cache and writes the settings file
-                p.samples.push_back(*sample);
-            }
-        }
+    // The warm-up round warms the cache and writes the settings file.
+    if (!sampleInTurn(programs, runs, runOnce)) {
+        return 1;
     }
 
     fs::current_path("/");
