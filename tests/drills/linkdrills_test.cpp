@@ -14,9 +14,10 @@
 #include "drillsupport.h"
 #include "fakes.h"
 #include "link/portopening.h"
+#include "messagetexts.h"
 #include "ptypair.h"
-#include "qteventpump.h"
 #include "qtserialcontrol.h"
+#include "qttestpump.h"
 #include "settings/settingscodec.h"
 #include "tempportfolder.h"
 
@@ -25,9 +26,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr const char* kSucceeds = "Configuration is successfull!";
-constexpr const char* kFails = "Configuration fails!";
-constexpr const char* kPortFailure = "Com Port fails to open, try another com port";
 // Far beyond anything the line needs; only a hang gets near it.
 constexpr auto kHang = 10s;
 
@@ -44,31 +42,6 @@ constexpr bool kResidentMemoryCounts = false;
 #else
 constexpr bool kResidentMemoryCounts = true;
 #endif
-
-// The Qt event pump, with the drill's own work (the converter answering, a fault striking) after
-// every yield.
-class DrillPump final : public core::EventPump {
-public:
-    void yield() override {
-        m_pump.yield();
-        ++yields;
-        if (onYield) {
-            onYield();
-        }
-    }
-    void runFor(std::chrono::milliseconds duration) {
-        QElapsedTimer timer;
-        timer.start();
-        while (timer.elapsed() < duration.count()) {
-            yield();
-        }
-    }
-    int yields = 0;
-    std::function<void()> onYield;
-
-private:
-    qt::QtEventPump m_pump;
-};
 
 class LinkDrill : public ::testing::Test {
 protected:
@@ -136,7 +109,7 @@ protected:
     std::size_t pendingFrameBytes = 0;
     int framesReceived = 0;
     qt::QtSerialControl serial;
-    DrillPump pump;
+    QtTestPump pump;
     core::SteadyClock clock;
     FakeMessageBoxes messages;
     FakeScreen screen;
@@ -181,7 +154,7 @@ TEST_F(LinkDrill, TheDeviceVanishingWhileIdleOrAtTheWriteIsReportedOnceAndThePor
         EXPECT_FALSE(serial.portOpen().value());
         EXPECT_FALSE(dialog.exchangeRunning());
         // Reported once; the dead device does not keep the loop busy with errors.
-        pump.runFor(100ms);
+        pump.run(100ms);
         EXPECT_EQ(portFailures, 1);
 
         replug();

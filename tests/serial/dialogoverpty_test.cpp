@@ -8,6 +8,7 @@
 #include "convertersimulator.h"
 #include "fakes.h"
 #include "link/framedescription.h"
+#include "messagetexts.h"
 #include "portlink.h"
 #include "qtserialcontrol.h"
 #include "simulatorpump.h"
@@ -17,10 +18,6 @@ namespace veltara::test {
 namespace {
 
 using namespace std::chrono_literals;
-
-constexpr const char* kSucceeds = "Configuration is successfull!";
-constexpr const char* kFails = "Configuration fails!";
-constexpr const char* kPortFailure = "Com Port fails to open, try another com port";
 
 class DialogOverPty : public ::testing::Test {
 protected:

@@ -2,13 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "fakes.h"
+#include "messagetexts.h"
 
 namespace veltara::test {
 namespace {
-
-constexpr const char* kPortFailure = "Com Port fails to open, try another com port";
-constexpr const char* kFails = "Configuration fails!";
-constexpr const char* kSucceeds = "Configuration is successfull!";
 
 TEST(ProgramConfigLink, WithoutAnOpenPortNothingIsSent) {
     struct Case {
