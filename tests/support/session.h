@@ -72,6 +72,10 @@ ConverterSettings savedRecord();
 // switching between the two changes every setting.
 ConverterSettings otherRecord();
 
+// Puts savedRecord() into a dialog that shows otherRecord(), and otherRecord() into one that shows
+// savedRecord(), as the user would: every setting but Reserved changes.
+void flipSettings(Dialog& dialog);
+
 // The factory frame that "Program Config" sends after "Default Config".
 inline const std::vector<std::uint8_t>& factoryFrame() {
     return kFactoryFrame;
