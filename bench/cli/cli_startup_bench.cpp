@@ -8,7 +8,6 @@
 // MiB, separated by tabs.
 #include <sys/wait.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -17,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "processrun.h"
+#include "benchsupport.h"
 
 namespace {
 
@@ -78,24 +77,14 @@ int main(int argc, char* argv[]) {
     fs::remove_all(scratch);
 
     std::printf("Command-line start-up to exit, %d runs each\n\n", runs);
-    std::printf("%-30s %10s %8s %8s %12s %14s\n", "", "median ms", "min ms", "max ms", "CPU ms (med)",
-                "peak RSS MiB");
-    for (const Program& p : programs) {
-        const std::vector<double> ms = column(p, &Sample::wallMs);
-        std::printf("%-30s %10.1f %8.1f %8.1f %12.1f %14.1f\n", p.label, median(ms),
-                    *std::min_element(ms.begin(), ms.end()), *std::max_element(ms.begin(), ms.end()),
-                    median(column(p, &Sample::cpuMs)), median(column(p, &Sample::peakMiB)));
-    }
+    printTable(programs, 30, "", &Sample::wallMs);
     auto ratio = [&](double Sample::*field) {
         return median(column(programs[0], field)) / median(column(programs[1], field));
     };
     std::printf("\nveltara-cli encode / floor: time %.2f (target <= 1.30), CPU %.2f, memory %.2f\n",
                 ratio(&Sample::wallMs), ratio(&Sample::cpuMs), ratio(&Sample::peakMiB));
     if (tsv) {
-        for (const Program& p : programs) {
-            std::printf("tsv\t%s\t%.1f\t%.1f\t%.1f\n", p.label, median(column(p, &Sample::wallMs)),
-                        median(column(p, &Sample::cpuMs)), median(column(p, &Sample::peakMiB)));
-        }
+        printTsv(programs, &Sample::wallMs);
     }
     return 0;
 }

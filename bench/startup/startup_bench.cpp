@@ -17,7 +17,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -26,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "processrun.h"
+#include "benchsupport.h"
 
 namespace {
 
@@ -134,14 +133,7 @@ int main(int argc, char* argv[]) {
     }
 
     std::printf("Start-up to first paint and peak memory, %d runs each, window %s\n\n", runs, window.c_str());
-    std::printf("%-22s %10s %8s %8s %12s %14s\n", "to first paint:", "median ms", "min ms", "max ms",
-                "CPU ms (med)", "peak RSS MiB");
-    for (const Program& p : programs) {
-        const std::vector<double> ms = column(p, &Sample::firstPaintMs);
-        std::printf("%-22s %10.1f %8.1f %8.1f %12.1f %14.1f\n", p.label, median(ms),
-                    *std::min_element(ms.begin(), ms.end()), *std::max_element(ms.begin(), ms.end()),
-                    median(column(p, &Sample::cpuMs)), median(column(p, &Sample::peakMiB)));
-    }
+    printTable(programs, 22, "to first paint:", &Sample::firstPaintMs);
     auto ratio = [&](double Sample::*field, std::size_t floor) {
         return median(column(programs[0], field)) / median(column(programs[floor], field));
     };
@@ -150,10 +142,7 @@ int main(int argc, char* argv[]) {
     std::printf("veltara / floor with text: time %.2f, CPU %.2f, memory %.2f\n",
                 ratio(&Sample::firstPaintMs, 2), ratio(&Sample::cpuMs, 2), ratio(&Sample::peakMiB, 2));
     if (tsv) {
-        for (const Program& p : programs) {
-            std::printf("tsv\t%s\t%.1f\t%.1f\t%.1f\n", p.label, median(column(p, &Sample::firstPaintMs)),
-                        median(column(p, &Sample::cpuMs)), median(column(p, &Sample::peakMiB)));
-        }
+        printTsv(programs, &Sample::firstPaintMs);
     }
     return 0;
 }

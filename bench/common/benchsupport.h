@@ -2,7 +2,9 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -59,6 +61,31 @@ bool sampleInTurn(std::vector<Program>& programs, int runs, Measure measure) {
         }
     }
     return true;
+}
+
+// The table of figures: a row per program with the median, least and greatest of `time`, then the
+// medians of its CPU time and peak memory.
+template <class Program, class Sample>
+void printTable(const std::vector<Program>& programs, int labelWidth, const char* heading,
+                double Sample::*time) {
+    std::printf("%-*s %10s %8s %8s %12s %14s\n", labelWidth, heading, "median ms", "min ms", "max ms",
+                "CPU ms (med)", "peak RSS MiB");
+    for (const Program& p : programs) {
+        const std::vector<double> ms = column(p, time);
+        std::printf("%-*s %10.1f %8.1f %8.1f %12.1f %14.1f\n", labelWidth, p.label, median(ms),
+                    *std::min_element(ms.begin(), ms.end()), *std::max_element(ms.begin(), ms.end()),
+                    median(column(p, &Sample::cpuMs)), median(column(p, &Sample::peakMiB)));
+    }
+}
+
+// For scripts (--tsv): "tsv", the label, then the medians of `time`, CPU ms and peak MiB, separated by
+// tabs.
+template <class Program, class Sample>
+void printTsv(const std::vector<Program>& programs, double Sample::*time) {
+    for (const Program& p : programs) {
+        std::printf("tsv\t%s\t%.1f\t%.1f\t%.1f\n", p.label, median(column(p, time)),
+                    median(column(p, &Sample::cpuMs)), median(column(p, &Sample::peakMiB)));
+    }
 }
 
 }  // namespace veltara::bench

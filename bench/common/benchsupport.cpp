@@ -1,4 +1,4 @@
-#include "processrun.h"
+#include "benchsupport.h"
 
 #include <fcntl.h>
 #include <spawn.h>
