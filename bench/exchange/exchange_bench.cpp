@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "benchsupport.h"
 #include "link/portopening.h"
 #include "link/programmingexchange.h"
 #include "portnames.h"
@@ -22,6 +23,7 @@
 namespace {
 
 using namespace veltara;
+using bench::median;
 using Millis = std::chrono::duration<double, std::milli>;
 
 constexpr int kDefaultExchanges = 10;
@@ -69,12 +71,6 @@ private:
 int usage() {
     std::fprintf(stderr, "usage: bench_exchange [--sim PATH] [--exchanges N] [--summary]\n");
     return 2;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 }  // namespace
