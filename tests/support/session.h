@@ -72,8 +72,8 @@ ConverterSettings savedRecord();
 // switching between the two changes every setting.
 ConverterSettings otherRecord();
 
-// Puts savedRecord() into a dialog that shows otherRecord(), and otherRecord() into one that shows
-// savedRecord(), as the user would: every setting but Reserved changes.
+// Puts otherRecord() into a dialog that shows savedRecord() (COM3) and savedRecord() into any other,
+// as the user would; between the two records every setting but Reserved changes.
 void flipSettings(Dialog& dialog);
 
 // The factory frame that "Program Config" sends after "Default Config".
