@@ -42,25 +42,21 @@ std::vector<TextBox*> boxesOf(Dialog& d) {
     return boxes;
 }
 
-// The limits the frame types put on what the user can leave in a box.
+// The limit the frame types put on what the user can leave in a box. The top byte of an extended
+// identifier has none here: a box that took a larger byte while the row was standard (its boxes enabled
+// again by the RS232 receive check box) or "All" keeps it when "Extended" is picked, until the box is
+// edited, and "Program Config" refuses such a frame.
 std::string checkLimits(const Dialog& d) {
     struct Row {
         const TextBox* boxes;
         const ComboBox& type;
-        bool receive;
     };
-    const Row rows[] = {
-        {d.txtCANTrID1, d.cmbCANtrFrmType, false},   {d.txtInputID1, d.cmbInputFrmType, false},
-        {d.txtOutputID1, d.cmbOutputFrmType, false}, {d.txtCANMask1, d.cmbCANRecFrmType, true},
-        {d.txtCANFilter1, d.cmbCANRecFrmType, true}, {d.txtCANFilter2, d.cmbCANRecFrmType, true}};
+    const Row rows[] = {{d.txtCANTrID1, d.cmbCANtrFrmType},    {d.txtInputID1, d.cmbInputFrmType},
+                        {d.txtOutputID1, d.cmbOutputFrmType},  {d.txtCANMask1, d.cmbCANRecFrmType},
+                        {d.txtCANFilter1, d.cmbCANRecFrmType}, {d.txtCANFilter2, d.cmbCANRecFrmType}};
     for (const Row& r : rows) {
-        const auto value = [&](int i) { return parseHexByte(trimSpaces(r.boxes[i].text())).value_or(0); };
-        if (r.type.listIndex() == 0 && value(1) > 7) {
+        if (r.type.listIndex() == 0 && parseHexByte(trimSpaces(r.boxes[1].text())).value_or(0) > 7) {
             return r.boxes[1].objectName() + " exceeds 7 under Standard";
-        }
-        // A receive row keeps a larger top byte from "All" until it is edited; the frame refuses it then.
-        if (!r.receive && r.type.listIndex() == 1 && value(3) > 0x1F) {
-            return r.boxes[3].objectName() + " exceeds 1F under Extended";
         }
     }
     return {};
