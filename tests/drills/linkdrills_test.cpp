@@ -201,7 +201,7 @@ TEST_F(LinkDrill, AMegabyteOfNoiseInTheReplyWindowFailsCleanlyAndStaysBounded) {
         EXPECT_LT(residentPeak - residentBefore, 512)
             << "KiB more resident memory; " << offered << " bytes offered";
     }
-    // A quiet second is some 200 yields of 5 ms; a loop woken by every byte would be far above this.
+    // A quiet second is some 100 yields of 10 ms; a loop woken by every byte would be far above this.
     EXPECT_LT(pump.yields, 2000) << "the noise kept the event loop spinning";
     std::printf(
         "[ drill    ] %zu of %zu noise bytes taken by the line, at most %lld buffered, RSS +%ld KiB, %d "
