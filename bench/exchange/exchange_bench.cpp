@@ -62,6 +62,10 @@ public:
         ++yields;
         m_pump.yield();
     }
+    void yieldFor(std::chrono::nanoseconds maxWait) override {
+        ++yields;
+        m_pump.yieldFor(maxWait);
+    }
     int yields = 0;
 
 private:

@@ -116,3 +116,25 @@ TEST(ProgramConfig, PickingAnotherPortDuringTheWaitFailsThatExchangeWithoutReadi
 
 }  // namespace
 }  // namespace veltara::test
+
+namespace veltara::test {
+namespace {
+
+TEST(ProgramConfig, TheReplyWindowEndsAtItsDeadlineNotAtTheNextWakeUp) {
+    DialogFixture f;
+    f.start();
+    f.pump.step = std::chrono::milliseconds(7);  // 1000 is no multiple of 7
+    f.serial.received.push_back(0x55);
+    const auto pressed = f.clock.time;
+    std::chrono::nanoseconds judged{};
+    f.messages.whileOpen = [&](const Message&) { judged = f.clock.time; };
+    f.dialog.btnProgramConfig_Click();
+    ASSERT_EQ(f.messages.texts(), std::vector<std::string>{"Configuration is successfull!"});
+    // The drain takes whole wake-ups; the window then lasts exactly one second.
+    const auto beyondWindow = judged - pressed - std::chrono::seconds(1);
+    EXPECT_EQ(beyondWindow % f.pump.step, std::chrono::nanoseconds(0)) << beyondWindow.count();
+    EXPECT_LT(beyondWindow, std::chrono::milliseconds(100));
+}
+
+}  // namespace
+}  // namespace veltara::test

@@ -20,8 +20,12 @@ std::vector<std::string> FakeMessageBoxes::texts() const {
 }
 
 void FakeEventPump::yield() {
+    yieldFor(step);
+}
+
+void FakeEventPump::yieldFor(std::chrono::nanoseconds maxWait) {
     ++yields;
-    m_clock.time += step;
+    m_clock.time += std::min(step, maxWait);
     if (onYield) {
         onYield();
     }

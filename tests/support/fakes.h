@@ -36,6 +36,8 @@ class FakeEventPump final : public EventPump {
 public:
     explicit FakeEventPump(FakeClock& clock) : m_clock(clock) {}
     void yield() override;
+    // Waits `step`, or less when the caller's deadline comes first, as the real pump does.
+    void yieldFor(std::chrono::nanoseconds maxWait) override;
     std::chrono::nanoseconds step{std::chrono::milliseconds(5)};
     std::function<void()> onYield;
     int yields = 0;
