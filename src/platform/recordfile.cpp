@@ -5,8 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
+
+#include "common/systemerror.h"
 
 namespace veltara::platform {
 
@@ -17,18 +18,12 @@ using core::Status;
 
 namespace {
 
-Error systemError(int error) {
-    ErrorCode code = ErrorCode::Io;
-    if (error == EACCES || error == EPERM || error == EROFS) {
-        code = ErrorCode::PermissionDenied;
-    } else if (error == ENOENT || error == ENOTDIR) {
-        code = ErrorCode::NotFound;
-    }
-    std::string text = std::strerror(error);
+// A directory opens for reading; the system's "Is a directory" would not say what is wrong with it.
+Error fileError(int error) {
     if (error == EISDIR) {
-        text = "it is a directory, not a file";
+        return {ErrorCode::Io, "it is a directory, not a file"};
     }
-    return {code, text};
+    return core::systemError(error);
 }
 
 Error notOpen() {
@@ -63,7 +58,7 @@ Status RecordFile::open() {
             return {};  // A missing file reads as an empty record and is never created here.
         }
         if (m_fd < 0) {
-            return systemError(errno);
+            return fileError(errno);
         }
     } else {
         m_fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
@@ -73,19 +68,19 @@ Status RecordFile::open() {
             const int writeError = errno;
             m_fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
             if (m_fd >= 0) {
-                m_readOnlyReason = systemError(writeError).text;
+                m_readOnlyReason = fileError(writeError).text;
             } else {
-                return systemError(writeError);
+                return fileError(writeError);
             }
         } else if (m_fd < 0) {
-            return systemError(errno);
+            return fileError(errno);
         }
     }
     struct stat info {};
     if (::fstat(m_fd, &info) == 0 && S_ISDIR(info.st_mode)) {
         ::close(m_fd);
         m_fd = -1;
-        return systemError(EISDIR);
+        return fileError(EISDIR);
     }
     return {};
 }
@@ -106,7 +101,7 @@ Result<std::vector<std::uint8_t>> RecordFile::read(std::size_t maxBytes) {
             continue;
         }
         if (n < 0) {
-            return systemError(errno);
+            return fileError(errno);
         }
         if (n == 0) {
             break;
@@ -134,16 +129,16 @@ Status RecordFile::write(std::span<const std::uint8_t> bytes) {
             continue;
         }
         if (n < 0) {
-            return systemError(errno);
+            return fileError(errno);
         }
         if (n == 0) {
             // Nothing taken and no error: retrying would spin, so report the record as not written.
-            return systemError(EIO);
+            return fileError(EIO);
         }
         total += static_cast<std::size_t>(n);
     }
     if (::fsync(m_fd) != 0 && errno != EINVAL && errno != EROFS) {
-        return systemError(errno);
+        return fileError(errno);
     }
     return {};
 }
@@ -155,7 +150,7 @@ Status RecordFile::close() {
     const int fd = m_fd;
     m_fd = -1;
     if (::close(fd) != 0) {
-        return systemError(errno);
+        return fileError(errno);
     }
     return {};
 }

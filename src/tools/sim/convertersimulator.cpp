@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <system_error>
 
+#include "common/systemerror.h"
 #include "link/configframe.h"
 #include "link/framedescription.h"
 
@@ -19,7 +19,9 @@ namespace veltara::sim {
 namespace {
 
 core::Error systemError(const std::string& what, int error) {
-    return core::makeError(core::ErrorCode::Io, what + ": " + std::generic_category().message(error));
+    core::Error mapped = core::systemError(error);
+    mapped.text = what + ": " + mapped.text;
+    return mapped;
 }
 
 std::string hexByte(std::uint8_t byte) {
