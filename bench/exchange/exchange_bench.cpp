@@ -49,8 +49,8 @@ const char* outcomeName(core::ExchangeOutcome outcome) {
             return "rejected";
         case core::ExchangeOutcome::LinkFailed:
             return "link failed";
-        case core::ExchangeOutcome::Abandoned:
-            return "abandoned";
+        case core::ExchangeOutcome::Interrupted:
+            return "interrupted";
     }
     return "?";
 }

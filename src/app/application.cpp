@@ -12,7 +12,7 @@ Application::Application()
     m_dialog.setDecimalSeparator(QString(QLocale::system().decimalPoint()).toStdString());
     m_messages.setWindow(&m_window);
     QObject::connect(&m_serial, &QtSerialControl::portFailed,
-                     [this](const QString& reason) { m_dialog.portClosedByFailure(reason.toStdString()); });
+                     [this](const core::Error& failure) { m_dialog.portClosedByFailure(failure); });
 }
 
 int Application::run() {

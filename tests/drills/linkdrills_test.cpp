@@ -50,9 +50,9 @@ protected:
         ASSERT_TRUE(converter->ok());
         // COM1 is the port a dialog without saved settings opens.
         ASSERT_TRUE(folder.link(1, converter->path()));
-        QObject::connect(&serial, &qt::QtSerialControl::portFailed, [this](const QString& reason) {
+        QObject::connect(&serial, &qt::QtSerialControl::portFailed, [this](const core::Error& failure) {
             ++portFailures;
-            dialog.portClosedByFailure(reason.toStdString());  // as the program wires it
+            dialog.portClosedByFailure(failure);  // as the program wires it
         });
         dialog.Form_Load();
         dialog.setShown(true);
@@ -150,7 +150,7 @@ TEST_F(LinkDrill, TheDeviceVanishingWhileIdleOrAtTheWriteIsReportedOnceAndThePor
         EXPECT_LT(press(), kHang);
         ASSERT_EQ(messages.texts(), std::vector<std::string>{c.message});
         EXPECT_EQ(messages.shown[0].title, c.title);
-        EXPECT_EQ(dialog.lastPortError(), "Input/output error");
+        EXPECT_EQ(dialog.lastPortError(), (core::Error{core::ErrorCode::Io, "Input/output error"}));
         EXPECT_FALSE(serial.portOpen().value());
         EXPECT_FALSE(dialog.exchangeRunning());
         // Reported once; the dead device does not keep the loop busy with errors.
@@ -158,7 +158,7 @@ TEST_F(LinkDrill, TheDeviceVanishingWhileIdleOrAtTheWriteIsReportedOnceAndThePor
         EXPECT_EQ(portFailures, 1);
 
         replug();
-        EXPECT_TRUE(dialog.lastPortError().empty());
+        EXPECT_FALSE(dialog.lastPortError());
         press();
         EXPECT_EQ(messages.texts(), std::vector<std::string>{kSucceeds});
         EXPECT_EQ(framesReceived, 1);
@@ -220,7 +220,7 @@ TEST_F(LinkDrill, AMegabyteOfNoiseInTheReplyWindowFailsCleanlyAndStaysBounded) {
         pump.yield();
     }
     EXPECT_EQ(portFailures, 1) << "the port stopped watching the line after the noise";
-    EXPECT_EQ(dialog.lastPortError(), "Input/output error");
+    EXPECT_EQ(dialog.lastPortError(), (core::Error{core::ErrorCode::Io, "Input/output error"}));
 
     replug();
     framesReceived = 0;

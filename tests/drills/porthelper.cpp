@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
     dialog.Form_Load();
     dialog.setShown(true);
     test::printMessages("load", messages);
-    std::printf("reason\t%s\n", dialog.lastPortError().c_str());
+    std::printf("reason\t%s\n", dialog.lastPortError() ? dialog.lastPortError()->text.c_str() : "");
     dialog.btnProgramConfig_Click();
     test::printMessages("press", messages);
     dialog.Form_Unload();

@@ -133,7 +133,7 @@ TEST_F(DialogOverPty, AMissingPortShowsTheMessageAndProgramConfigSendsNothing) {
     messages.clear();
     ASSERT_TRUE(dialog.CmbCOM.setListIndex(1));
     EXPECT_EQ(messages.texts(), std::vector<std::string>{kPortFailure});
-    EXPECT_EQ(dialog.lastPortError(), "No such file or directory");
+    EXPECT_EQ(dialog.lastPortError(), (core::Error{core::ErrorCode::NotFound, "No such file or directory"}));
     EXPECT_FALSE(serial.portOpen().value());
 
     const auto took = press();
@@ -154,7 +154,7 @@ TEST_F(DialogOverPty, APortHeldByAnotherProgramIsBusyUntilItLetsGo) {
     messages.clear();
     ASSERT_TRUE(dialog.CmbCOM.setListIndex(0));
     EXPECT_EQ(messages.texts(), std::vector<std::string>{kPortFailure});
-    EXPECT_EQ(dialog.lastPortError(), "Device or resource busy");
+    EXPECT_EQ(dialog.lastPortError(), (core::Error{core::ErrorCode::Busy, "Device or resource busy"}));
     press();
     EXPECT_EQ(messages.texts(), std::vector<std::string>{kPortFailure});
 
@@ -195,7 +195,7 @@ TEST_F(DialogOverPty, TheDeviceVanishingMidExchangeFailsOnceAndClosesThePort) {
         EXPECT_EQ(messages.texts(), std::vector<std::string>{kFails});
         EXPECT_LT(took, stage.atMost);
         EXPECT_FALSE(serial.portOpen().value());
-        EXPECT_EQ(dialog.lastPortError(), "Input/output error");
+        EXPECT_EQ(dialog.lastPortError(), (core::Error{core::ErrorCode::Io, "Input/output error"}));
 
         // Reported once, and the dead device does not keep the loop busy with errors.
         pump.run(100ms);

@@ -82,7 +82,7 @@ TEST(OpeningProcedure, PickingAMissingPortShowsTheMessageOnce) {
         EXPECT_EQ(m.icon, MessageIcon::None);
     }
     EXPECT_FALSE(f.serial.open);
-    EXPECT_EQ(f.dialog.lastPortError(), "No such file or directory");
+    EXPECT_EQ(f.dialog.lastPortError(), (Error{ErrorCode::NotFound, "No such file or directory"}));
     EXPECT_EQ(f.dialog.CmbCOM.listIndex(), 2);
 
     f.messages.clear();
@@ -90,7 +90,7 @@ TEST(OpeningProcedure, PickingAMissingPortShowsTheMessageOnce) {
     EXPECT_TRUE(f.messages.shown.empty());
     EXPECT_TRUE(f.serial.open);
     EXPECT_EQ(f.serial.commPort, 2);
-    EXPECT_TRUE(f.dialog.lastPortError().empty());
+    EXPECT_FALSE(f.dialog.lastPortError());
 }
 
 }  // namespace

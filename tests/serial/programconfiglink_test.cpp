@@ -49,7 +49,7 @@ TEST(ProgramConfigLink, AnAdapterUnpluggedDuringTheExchangeFailsAtOnceAndClosesT
     EXPECT_EQ(f.messages.shown[0].title, "Config confirmation");
     EXPECT_LT(f.clock.time - start, std::chrono::milliseconds(100)) << "the drain went on after the failure";
     EXPECT_FALSE(f.serial.open);
-    EXPECT_EQ(f.dialog.lastPortError(), "Input/output error");
+    EXPECT_EQ(f.dialog.lastPortError(), (Error{ErrorCode::Io, "Input/output error"}));
     EXPECT_EQ(portReports, 1);
 
     // The adapter is back, but the port stays closed until the user picks it again.

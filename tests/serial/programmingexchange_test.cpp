@@ -164,7 +164,7 @@ TEST(ProgrammingExchange, AFailingPortEndsTheExchangeAndIsClosed) {
         const auto start = bench.clock.time;
         const ExchangeResult result = bench.run();
         EXPECT_EQ(result.outcome, ExchangeOutcome::LinkFailed) << c.name;
-        EXPECT_FALSE(result.detail.empty()) << c.name;
+        EXPECT_FALSE(result.failure.text.empty()) << c.name;
         EXPECT_FALSE(bench.serial.open) << c.name;
         EXPECT_EQ(bench.serial.log.back(), "close") << c.name;
         // No stage keeps waiting once an operation has failed.
@@ -183,12 +183,12 @@ TEST(ProgrammingExchange, ATransmitBufferThatNeverEmptiesEndsTheDrain) {
     EXPECT_LT(bench.clock.time - start, kDrainLimit + kReplyWindow);
 }
 
-TEST(ProgrammingExchange, AbandonedAtAnyStageEndsWithoutJudging) {
+TEST(ProgrammingExchange, InterruptedAtAnyStageEndsWithoutJudging) {
     for (int abandonAt : {1, 2, 10, 150}) {
         ExchangeBench bench;
         bench.answer({{0x55}, 0ms});
         const ExchangeResult result = bench.run([&] { return bench.pump.yields >= abandonAt; });
-        EXPECT_EQ(result.outcome, ExchangeOutcome::Abandoned) << abandonAt;
+        EXPECT_EQ(result.outcome, ExchangeOutcome::Interrupted) << abandonAt;
         EXPECT_EQ(bench.pump.yields, abandonAt);
         // Nothing was read or discarded: judging is left out altogether.
         EXPECT_EQ(std::count(bench.serial.log.begin(), bench.serial.log.end(), "clear input"), 0)

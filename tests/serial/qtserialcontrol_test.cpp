@@ -47,7 +47,7 @@ protected:
         ASSERT_TRUE(folder.link(3, pty.path()));
         ASSERT_TRUE(serial.setCommPort(3));
         QObject::connect(&serial, &QtSerialControl::portFailed,
-                         [this](const QString& reason) { failures.push_back(reason.toStdString()); });
+                         [this](const core::Error& failure) { failures.push_back(failure.text); });
     }
 
     void open() { ASSERT_TRUE(serial.setPortOpen(true)); }

@@ -13,22 +13,24 @@ namespace veltara::test {
 namespace {
 
 TEST(PortToolTip, NamesTheDeviceAndTheReasonWithAHintForPermissions) {
+    using core::ErrorCode;
     struct Case {
         const char* entry;
         const char* device;
-        const char* error;
+        std::optional<core::Error> error;
         const char* tip;
     };
     const Case cases[] = {
-        {"COM1", "/dev/ttyS0", "", "COM1 is /dev/ttyS0"},
-        {"", "", "", "No port selected"},
-        {"COM3", "", "", "COM3: no device is known for this port"},
-        {"COM5", "/dev/ttyUSB0", "No such file or directory",
+        {"COM1", "/dev/ttyS0", std::nullopt, "COM1 is /dev/ttyS0"},
+        {"", "", std::nullopt, "No port selected"},
+        {"COM3", "", std::nullopt, "COM3: no device is known for this port"},
+        {"COM5", "/dev/ttyUSB0", core::Error{ErrorCode::NotFound, "No such file or directory"},
          "COM5 is /dev/ttyUSB0\nOpening it failed: No such file or directory"},
-        {"COM2", "/dev/ttyS1", "Permission denied",
+        {"COM2", "/dev/ttyS1", core::Error{ErrorCode::PermissionDenied, "Permission denied"},
          "COM2 is /dev/ttyS1\nOpening it failed: Permission denied: add your user to the dialout group"},
-        {"COM2", "/dev/ttyS1", "Permission denied: add your user to the dialout group",
-         "COM2 is /dev/ttyS1\nOpening it failed: Permission denied: add your user to the dialout group"},
+        // The hint follows the code, not the words: a busy port that mentions permissions gets none.
+        {"COM2", "/dev/ttyS1", core::Error{ErrorCode::Busy, "Permission error while locking the device"},
+         "COM2 is /dev/ttyS1\nOpening it failed: Permission error while locking the device"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(qt::portToolTip(c.entry, c.device, c.error), QString::fromUtf8(c.tip));

@@ -21,6 +21,7 @@ enum class ErrorCode {
 struct Error {
     ErrorCode code = ErrorCode::Refused;
     std::string text;
+    bool operator==(const Error&) const = default;
 };
 
 // A value or an error; no exceptions cross the core's interfaces.

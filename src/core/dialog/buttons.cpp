@@ -7,10 +7,10 @@
 namespace veltara::core {
 
 void Dialog::openPort(const std::function<void(const Error&)>& onStepFailed) {
-    m_lastPortError.clear();
+    m_lastPortError.reset();
     runOpeningProcedure(m_services.serial, CmbCOM.listIndex() + 1, [&](const Error& error) {
-        if (m_lastPortError.empty()) {
-            m_lastPortError = error.text;
+        if (!m_lastPortError) {
+            m_lastPortError = error;
         }
         onStepFailed(error);
     });
@@ -19,8 +19,8 @@ void Dialog::openPort(const std::function<void(const Error&)>& onStepFailed) {
     }
 }
 
-void Dialog::portClosedByFailure(const std::string& reason) {
-    m_lastPortError = reason;
+void Dialog::portClosedByFailure(const Error& failure) {
+    m_lastPortError = failure;
     if (onPortStateChanged) {
         onPortStateChanged();
     }
@@ -36,46 +36,65 @@ std::string Dialog::portDevice() const {
     return m_services.serial.deviceName(CmbCOM.listIndex() + 1);
 }
 
+Result<ConfigFrame> Dialog::buildConfigFrame() {
+    const FrameInputs inputs = frameInputs();
+    if (const auto problem = frameInputProblem(inputs)) {
+        return Error{ErrorCode::InvalidArgument, *problem};
+    }
+    encodeConfigFrame(inputs, ConfigFrameBytes);
+    return ConfigFrameBytes;
+}
+
 void Dialog::btnProgramConfig_Click() {
     // The exchange yields to the event loop, so a second press can arrive while it waits.
     if (m_exchangeRunning) {
         return;
     }
-    const FrameInputs inputs = frameInputs();
-    if (const auto problem = frameInputProblem(inputs)) {
-        showMessage(*problem, kInputDataError);
+    const Result<ConfigFrame> built = buildConfigFrame();
+    if (!built) {
+        m_programOutcome = ProgramOutcome::InputError;
+        showMessage(built.error().text, kInputDataError);
         return;
     }
-    encodeConfigFrame(inputs, ConfigFrameBytes);
 
     const Result<bool> open = m_services.serial.portOpen();
     if (!open || !open.value()) {
+        m_programOutcome = ProgramOutcome::PortNotOpen;
         showPortFailure();
         return;
     }
     m_exchangeRunning = true;
     m_abandonExchange = false;
     m_portChangedDuringExchange = false;
+    m_programOutcome = ProgramOutcome::NotRun;
     const ExchangeResult result =
         runProgrammingExchange(m_services.serial, m_services.pump, m_services.clock, ConfigFrameBytes,
                                [this] { return m_abandonExchange || m_portChangedDuringExchange; });
     m_exchangeRunning = false;
     switch (result.outcome) {
         case ExchangeOutcome::Accepted:
-            showMessage("Configuration is successfull!", "config confirmation", MessageIcon::Information);
+            m_programOutcome = ProgramOutcome::Accepted;
             break;
         case ExchangeOutcome::LinkFailed:
-            portClosedByFailure(result.detail);
-            showMessage("Configuration fails!", "Config confirmation", MessageIcon::Information);
+            m_programOutcome = ProgramOutcome::LinkFailed;
+            portClosedByFailure(result.failure);
             break;
         case ExchangeOutcome::Rejected:
-            showMessage("Configuration fails!", "Config confirmation", MessageIcon::Information);
+            m_programOutcome = ProgramOutcome::Rejected;
             break;
-        case ExchangeOutcome::Abandoned:
-            // Closing says nothing; another port picked during the wait means this one got no answer.
-            if (!m_abandonExchange) {
-                showMessage("Configuration fails!", "Config confirmation", MessageIcon::Information);
-            }
+        case ExchangeOutcome::Interrupted:
+            // Another port picked during the wait means this one got no answer; closing says nothing.
+            m_programOutcome = m_abandonExchange ? ProgramOutcome::Closed : ProgramOutcome::PortChanged;
+            break;
+    }
+    switch (m_programOutcome) {
+        case ProgramOutcome::Accepted:
+            showMessage(kConfigSucceeds, "config confirmation", MessageIcon::Information);
+            break;
+        case ProgramOutcome::Closed:
+            break;
+        default:
+            showMessage(kConfigFails, "Config confirmation", MessageIcon::Information);
             break;
     }
 }

@@ -35,6 +35,18 @@ struct DialogServices {
 
 using IdBoxes = std::array<TextBox*, 4>;
 
+// How the last press of "Program Config" ended; callers decide on this, never on the message shown.
+enum class ProgramOutcome {
+    NotRun,       // "Program Config" has not been pressed (or a press is still waiting)
+    InputError,   // the inputs give no frame; "Input Data Error" was shown
+    PortNotOpen,  // the port failure message was shown
+    Accepted,
+    Rejected,     // silence or a wrong reply
+    LinkFailed,   // the port failed during the exchange; lastPortError() says why
+    PortChanged,  // another port was picked during the wait, so the reply could not be judged
+    Closed,       // the dialog closed during the wait; nothing was shown
+};
+
 // The configuration dialog: its controls, the values parsed from them and every handler.
 class Dialog final : public FocusHost {
 public:
@@ -42,6 +54,8 @@ public:
     static constexpr const char* kAppTitle = "Veltara";
     static constexpr const char* kPortFailure = "Com Port fails to open, try another com port";
     static constexpr const char* kInputDataError = "Input Data Error";
+    static constexpr const char* kConfigSucceeds = "Configuration is successfull!";
+    static constexpr const char* kConfigFails = "Configuration fails!";
     static constexpr int kClientWidth = 11700;
     static constexpr int kClientHeight = 8940;
 
@@ -139,14 +153,18 @@ public:
     bool exchangeRunning() const { return m_exchangeRunning; }
     // Set when the dialog is closing: a running exchange gives up without its message.
     void abandonExchange() { m_abandonExchange = true; }
-    // Why the last opening of the port failed, in the system's words; empty after a good opening.
-    const std::string& lastPortError() const { return m_lastPortError; }
+    // Why the last opening of the port failed (code and the system's words); nullopt after a good opening.
+    const std::optional<Error>& lastPortError() const { return m_lastPortError; }
     // The serial adapter closed the port on its own (device gone); the reason shows like a failed opening.
-    void portClosedByFailure(const std::string& reason);
+    void portClosedByFailure(const Error& failure);
+    ProgramOutcome programOutcome() const { return m_programOutcome; }
     std::string portDevice() const;
 
     // The values the frame encoder reads, taken from the controls now.
     FrameInputs frameInputs() const;
+    // Checks the inputs and encodes them into ConfigFrameBytes, as "Program Config" sends it; the error
+    // (InvalidArgument) is the "Input Data Error" message's text.
+    Result<ConfigFrame> buildConfigFrame();
 
     // FocusHost
     bool requestFocus(Control& control) override;
@@ -181,7 +199,8 @@ private:
     bool m_exchangeRunning = false;
     bool m_abandonExchange = false;
     bool m_portChangedDuringExchange = false;
-    std::string m_lastPortError;
+    std::optional<Error> m_lastPortError;
+    ProgramOutcome m_programOutcome = ProgramOutcome::NotRun;
     std::string m_settingsFileProblem;
 };
 

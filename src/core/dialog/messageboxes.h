@@ -6,10 +6,15 @@ namespace veltara::core {
 
 enum class MessageIcon { None, Information, Warning };
 
+// What a message is about, for callers that treat some messages apart (the command-line tool reports
+// a port failure itself, with the system's reason) without reading the text.
+enum class MessageKind { General, PortFailure };
+
 struct Message {
     std::string text;
     std::string title;
     MessageIcon icon = MessageIcon::None;
+    MessageKind kind = MessageKind::General;
 };
 
 // Modal message boxes with a single OK button: show() returns when the user has closed the box.

@@ -21,7 +21,7 @@ void Dialog::showStartupFailure(const std::string& text) {
 }
 
 void Dialog::showPortFailure() {
-    showMessage(kPortFailure, kAppTitle);
+    m_services.messages.show({kPortFailure, kAppTitle, MessageIcon::None, MessageKind::PortFailure});
 }
 
 void Dialog::Form_Load() {

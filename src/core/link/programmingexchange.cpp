@@ -7,14 +7,14 @@ namespace {
 ExchangeResult linkFailed(SerialControl& serial, const Error& error) {
     // Leave no half-dead port behind: the user reopens it by picking the port again.
     (void)serial.setPortOpen(false);
-    return {ExchangeOutcome::LinkFailed, error.text};
+    return {ExchangeOutcome::LinkFailed, error};
 }
 
 }  // namespace
 
 ExchangeResult runProgrammingExchange(SerialControl& serial, EventPump& pump, const MonotonicClock& clock,
                                       std::span<const std::uint8_t> frame,
-                                      const std::function<bool()>& abandoned) {
+                                      const std::function<bool()>& interrupted) {
     if (const Status sent = serial.output(frame); !sent) {
         return linkFailed(serial, sent.error());
     }
@@ -22,8 +22,8 @@ ExchangeResult runProgrammingExchange(SerialControl& serial, EventPump& pump, co
     const auto drainStart = clock.now();
     for (;;) {
         pump.yield();
-        if (abandoned()) {
-            return {ExchangeOutcome::Abandoned, {}};
+        if (interrupted()) {
+            return {ExchangeOutcome::Interrupted, {}};
         }
         const Result<int> pending = serial.outBufferCount();
         if (!pending) {
@@ -44,8 +44,8 @@ ExchangeResult runProgrammingExchange(SerialControl& serial, EventPump& pump, co
             break;
         }
         pump.yieldFor(kReplyWindow - elapsed);
-        if (abandoned()) {
-            return {ExchangeOutcome::Abandoned, {}};
+        if (interrupted()) {
+            return {ExchangeOutcome::Interrupted, {}};
         }
     }
 

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 
+#include "common/result.h"
 #include "link/eventpump.h"
 #include "link/monotonicclock.h"
 #include "link/serialcontrol.h"
@@ -19,21 +20,21 @@ inline constexpr std::chrono::milliseconds kReplyWindow{1000};
 inline constexpr std::chrono::seconds kDrainLimit{10};
 
 enum class ExchangeOutcome {
-    Accepted,    // exactly one byte, 0x55
-    Rejected,    // silence, a wrong byte or more than one byte
-    LinkFailed,  // the port refused an operation (unplugged, closed); it has been closed
-    Abandoned,   // the dialog closed during the wait
+    Accepted,     // exactly one byte, 0x55
+    Rejected,     // silence, a wrong byte or more than one byte
+    LinkFailed,   // the port refused an operation (unplugged, closed); it has been closed
+    Interrupted,  // the caller stopped the wait (the dialog closed, or another port was picked)
 };
 
 struct ExchangeResult {
     ExchangeOutcome outcome = ExchangeOutcome::Rejected;
-    std::string detail;  // what the port reported, for LinkFailed
+    Error failure;  // what the port reported, for LinkFailed
 };
 
 // Sends the frame, waits until it has left the port, gives the converter one second and judges the
-// reply. Yields to the event pump throughout; `abandoned` is asked after every yield.
+// reply. Yields to the event pump throughout; `interrupted` is asked after every yield.
 ExchangeResult runProgrammingExchange(SerialControl& serial, EventPump& pump, const MonotonicClock& clock,
                                       std::span<const std::uint8_t> frame,
-                                      const std::function<bool()>& abandoned);
+                                      const std::function<bool()>& interrupted);
 
 }  // namespace veltara::core

@@ -8,9 +8,9 @@
 #include <cerrno>
 #include <limits>
 #include <optional>
-#include <system_error>
 #include <utility>
 
+#include "common/systemerror.h"
 #include "portnames.h"
 
 #ifdef Q_OS_UNIX
@@ -33,26 +33,6 @@ constexpr qint64 kMaxCount = std::numeric_limits<std::int16_t>::max();
 constexpr int kMaxPullRounds = 64;
 
 using Handle = decltype(std::declval<QSerialPort&>().handle());
-
-std::string systemText(int error) {
-    return std::generic_category().message(error);
-}
-
-Error systemError(int error) {
-    switch (error) {
-        case ENOENT:
-        case ENODEV:
-        case ENXIO:
-            return {ErrorCode::NotFound, systemText(error)};
-        case EACCES:
-        case EPERM:
-            return {ErrorCode::PermissionDenied, systemText(error)};
-        case EBUSY:
-            return {ErrorCode::Busy, systemText(error)};
-        default:
-            return {ErrorCode::Io, systemText(error)};
-    }
-}
 
 Error notOpen() {
     return {ErrorCode::NotOpen, "The port is not open"};
@@ -164,10 +144,10 @@ core::Error QtSerialControl::openFailure(const QString& device) const {
             // holds (its lock file, or exclusive use); only the first is about access rights.
 #ifdef Q_OS_UNIX
             if (::access(QFile::encodeName(device).constData(), R_OK | W_OK) != 0) {
-                return systemError(errno);
+                return core::systemError(errno);
             }
 #endif
-            return systemError(EBUSY);
+            return core::systemError(EBUSY);
         default:
             return {ErrorCode::Io, m_port->errorString().toStdString()};
     }
@@ -219,7 +199,7 @@ core::Result<int> QtSerialControl::driverQueue(bool transmit) {
         driverQueued(m_port->handle(), transmit ? Direction::Transmit : Direction::Receive);
     if (!queued) {
         const int error = errno;
-        fail(hungUp(m_port->handle()) ? systemText(EIO) : systemText(error));
+        fail(core::systemError(hungUp(m_port->handle()) ? EIO : error));
         return *m_failure;
     }
     return *queued;
@@ -370,14 +350,14 @@ std::string QtSerialControl::deviceName(int port) const {
     return device(port).toStdString();
 }
 
-void QtSerialControl::fail(const std::string& reason) {
+void QtSerialControl::fail(const Error& failure) {
     if (m_failure) {
         return;
     }
-    m_failure = Error{ErrorCode::Io, reason};
+    m_failure = failure;
     // A vanished device keeps raising errors for as long as the port stays open.
     m_port->close();
-    emit portFailed(QString::fromStdString(reason));
+    emit portFailed(failure);
 }
 
 void QtSerialControl::onErrorOccurred(QSerialPort::SerialPortError error) {
@@ -392,7 +372,8 @@ void QtSerialControl::onErrorOccurred(QSerialPort::SerialPortError error) {
             return;
     }
     if (m_port->isOpen()) {
-        fail(hungUp(m_port->handle()) ? systemText(EIO) : m_port->errorString().toStdString());
+        fail(hungUp(m_port->handle()) ? core::systemError(EIO)
+                                      : Error{ErrorCode::Io, m_port->errorString().toStdString()});
     }
 }
 

@@ -42,8 +42,8 @@ public:
     const LineSettings& lineSettings() const { return m_line; }
 
 signals:
-    // The open port failed (device gone, I/O error) and has been closed; `reason` is the system's words.
-    void portFailed(const QString& reason);
+    // The open port failed (device gone, I/O error) and has been closed; the text is the system's words.
+    void portFailed(const core::Error& failure);
 
 private:
     void onErrorOccurred(QSerialPort::SerialPortError error);
@@ -52,7 +52,7 @@ private:
     core::Status applyLineSettings();
     core::Result<int> driverQueue(bool transmit);
     void pushPending();
-    void fail(const std::string& reason);
+    void fail(const core::Error& failure);
 
     QSerialPort* m_port;
     QString device(int port) const;

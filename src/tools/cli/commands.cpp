@@ -1,7 +1,5 @@
 #include "commands.h"
 
-#include <QFileInfo>
-#include <QSerialPort>
 #include <QString>
 
 #include <optional>
@@ -252,7 +250,7 @@ int programCommand(const Options& o, std::ostream& out, std::ostream& err) {
 
     StderrMessageBoxes messages;
     // The port's own failure is reported once below, with the system's reason, instead.
-    messages.hidden = Dialog::kPortFailure;
+    messages.hidePortFailures = true;
     qt::QtSerialControl serial;
     serial.setDeviceOverride(device);
     qt::QtEventPump pump;
@@ -276,26 +274,25 @@ int programCommand(const Options& o, std::ostream& out, std::ostream& err) {
         return report("error", loaded.error, kExitUsageOrIo);
     }
     if (const Result<bool> open = serial.portOpen(); !open || !open.value()) {
-        const std::string reason =
-            dialog.lastPortError().empty() ? "it does not open" : dialog.lastPortError();
+        const std::string reason = dialog.lastPortError() ? dialog.lastPortError()->text : "it does not open";
         return report("error", "cannot open " + device.toStdString() + ": " + reason, kExitUsageOrIo);
     }
     messages.shown.clear();
     messages.quiet = true;
     dialog.btnProgramConfig_Click();
-    if (messages.shown.size() != 1) {
-        return report("error", "the exchange ended without a result", kExitUsageOrIo);
+    switch (dialog.programOutcome()) {
+        case ProgramOutcome::Accepted:
+            return report("success", Dialog::kConfigSucceeds, kExitSuccess);
+        case ProgramOutcome::Rejected:
+            return report("failure", Dialog::kConfigFails, kExitConverterSaidNo);
+        case ProgramOutcome::LinkFailed:
+            return report("error",
+                          device.toStdString() + " failed during the exchange: " +
+                              (dialog.lastPortError() ? dialog.lastPortError()->text : std::string()),
+                          kExitUsageOrIo);
+        default:
+            return report("error", "the exchange ended without a result", kExitUsageOrIo);
     }
-    const std::string& message = messages.shown.front().text;
-    if (message == "Configuration is successfull!") {
-        return report("success", message, kExitSuccess);
-    }
-    if (!dialog.lastPortError().empty()) {
-        return report("error",
-                      device.toStdString() + " failed during the exchange: " + dialog.lastPortError(),
-                      kExitUsageOrIo);
-    }
-    return report("failure", message, kExitConverterSaidNo);
 }
 
 struct PortProbe {
@@ -304,21 +301,22 @@ struct PortProbe {
     std::string reason;
 };
 
-// Opens the device briefly, as the dialog would, to tell a missing device from a busy or forbidden one.
-PortProbe probePort(const QString& device) {
+// Opens the port briefly through the dialog's own serial control, so a missing, busy or forbidden
+// device is told apart and worded exactly as the window and `program` word it.
+PortProbe probePort(int commPort) {
     PortProbe probe;
-    probe.exists = QFileInfo::exists(device);
-    if (!probe.exists) {
-        probe.reason = "No such file or directory";
+    qt::QtSerialControl serial;
+    Status opened = serial.setCommPort(commPort);
+    if (opened) {
+        opened = serial.setPortOpen(true);
+    }
+    if (opened) {
+        probe.exists = probe.opens = true;
+        (void)serial.setPortOpen(false);
         return probe;
     }
-    QSerialPort port(device);
-    probe.opens = port.open(QIODevice::ReadWrite);
-    if (probe.opens) {
-        port.close();
-    } else {
-        probe.reason = port.errorString().toStdString();
-    }
+    probe.exists = opened.error().code != ErrorCode::NotFound;
+    probe.reason = opened.error().text;
     return probe;
 }
 
@@ -331,7 +329,7 @@ int portsCommand(const Options& o, std::ostream& out, std::ostream& err) {
     }
     for (int n = qt::kFirstCommPort; n <= qt::kLastCommPort; ++n) {
         const QString device = qt::portDevice(n);
-        const PortProbe probe = probePort(device);
+        const PortProbe probe = probePort(n);
         const std::string state = !probe.exists ? "missing"
                                   : probe.opens ? "opens"
                                                 : "does not open: " + probe.reason;

@@ -11,7 +11,7 @@ using namespace core;
 
 void StderrMessageBoxes::show(const Message& message) {
     shown.push_back(message);
-    if (quiet || message.text == hidden) {
+    if (quiet || (hidePortFailures && message.kind == MessageKind::PortFailure)) {
         return;
     }
     std::cerr << message.title << ": " << message.text << '\n';
@@ -108,13 +108,12 @@ EncodeResult HeadlessDialog::load() {
         result.error = "cannot read " + m_parts->recordFile.displayName() + ": " + m_parts->watched.failure;
         return result;
     }
-    const FrameInputs inputs = m_dialog->frameInputs();
-    if (const auto problem = frameInputProblem(inputs)) {
-        result.error = *problem;
+    const Result<ConfigFrame> built = m_dialog->buildConfigFrame();
+    if (!built) {
+        result.error = built.error().text;
         return result;
     }
-    encodeConfigFrame(inputs, m_dialog->ConfigFrameBytes);
-    result.frame = m_dialog->ConfigFrameBytes;
+    result.frame = built.value();
     return result;
 }
 

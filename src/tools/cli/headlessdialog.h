@@ -14,8 +14,8 @@ class StderrMessageBoxes final : public core::MessageBoxes {
 public:
     void show(const core::Message& message) override;
     std::vector<core::Message> shown;
-    bool quiet = false;  // record only; the caller reports the outcome itself
-    std::string hidden;  // a message text that is recorded but not printed
+    bool quiet = false;             // record only; the caller reports the outcome itself
+    bool hidePortFailures = false;  // the caller reports a port failure with the system's reason
 };
 
 // A port that opens without a device, for building a frame without touching any serial port.
