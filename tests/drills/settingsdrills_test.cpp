@@ -96,21 +96,19 @@ TEST(SettingsFileDrill, OddLengthsAndValuesStartWithTheirExactMessagesAndLoseNot
     }
 }
 
-// A read-only file and a read-only folder without the file, as nobody:
+// A read-only file and a read-only folder without the file, as a user whom modes hold back:
 // FilePermissions.AFileThatCannotBeWrittenIsReportedAndKeptAsItWas. Here the file itself stays
 // writable in a folder that is not: the record is written in place, so nothing needs the folder.
 TEST(SettingsFileDrill, AWritableFileInAReadOnlyFolderIsSavedInPlace) {
-    if (::geteuid() != 0 || runuserPath().empty()) {
-        GTEST_SKIP() << "needs root and runuser to run the program as nobody";
-    }
+    const UnprivilegedHelper helper(VELTARA_SETTINGS_HELPER);
+    ASSERT_EQ(helper.problem(), "");
     TempDir dir;
     const fs::path file = dir / "quorvel.ini";
     writeBytes(file, slotBytes(savedRecord()));
     ASSERT_EQ(::chmod(file.c_str(), 0666), 0);
     ASSERT_EQ(::chmod(dir.path().c_str(), 0555), 0);
 
-    const HelperRun run = runHelper(
-        {runuserPath(), "-u", "nobody", "--", VELTARA_SETTINGS_HELPER, dir.path().string(), "flip"}, kHang);
+    const HelperRun run = runHelper(helper.command({dir.path().string(), "flip"}), kHang);
     ASSERT_TRUE(run.finished) << run.output;
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(run.lines(), (Texts{"COM\t2", "closing", "closed"})) << run.output;

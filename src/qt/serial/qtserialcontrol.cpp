@@ -14,6 +14,7 @@
 #include "portnames.h"
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -143,7 +144,8 @@ core::Error QtSerialControl::openFailure(const QString& device) const {
             // Qt says "permission" both for the device's mode and for a port that another program
             // holds (its lock file, or exclusive use); only the first is about access rights.
 #ifdef Q_OS_UNIX
-            if (::access(QFile::encodeName(device).constData(), R_OK | W_OK) != 0) {
+            // Asked as the effective user, as open() is: access() would answer for the real one.
+            if (::faccessat(AT_FDCWD, QFile::encodeName(device).constData(), R_OK | W_OK, AT_EACCESS) != 0) {
                 return core::systemError(errno);
             }
 #endif
