@@ -24,7 +24,8 @@ for _ in $(seq 50); do [ -e "$XDG_CONFIG_HOME/veltara/ports/COM1" ] && break; sl
 app=$!
 window=""
 for _ in $(seq 100); do
-  window="$(xwininfo -root -tree | awk '/"RS232-CAN BUS Configuration"/ { print $1; exit }')"
+  # awk reads to the end: leaving early would kill xwininfo with SIGPIPE, failing the pipe.
+  window="$(xwininfo -root -tree | awk '/"RS232-CAN BUS Configuration"/ && !w { w = $1 } END { print w }')"
   [ -n "$window" ] && break
   sleep 0.1
 done
