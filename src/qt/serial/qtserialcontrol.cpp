@@ -3,7 +3,6 @@
 #include <QFileInfo>
 
 #include <QByteArray>
-#include <QFile>
 #include <algorithm>
 #include <cerrno>
 #include <limits>
@@ -12,13 +11,7 @@
 
 #include "common/systemerror.h"
 #include "portnames.h"
-
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
-#endif
+#include "serialdriver.h"
 
 namespace veltara::qt {
 
@@ -33,66 +26,8 @@ constexpr qint64 kMaxCount = std::numeric_limits<std::int16_t>::max();
 // must not keep us here.
 constexpr int kMaxPullRounds = 64;
 
-using Handle = decltype(std::declval<QSerialPort&>().handle());
-
 Error notOpen() {
     return {ErrorCode::NotOpen, "The port is not open"};
-}
-
-// A read that ends because the device hung up sets no errno of its own, so Qt's text is whatever the
-// last failing call left behind; the hang-up is what the user needs to hear.
-bool hungUp(Handle fd) {
-#ifdef Q_OS_UNIX
-    pollfd probe{fd, POLLIN | POLLOUT, 0};
-    return fd >= 0 && ::poll(&probe, 1, 0) > 0 && (probe.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
-#else
-    (void)fd;
-    return false;
-#endif
-}
-
-bool writable(Handle fd) {
-#ifdef Q_OS_UNIX
-    pollfd probe{fd, POLLOUT, 0};
-    return ::poll(&probe, 1, 0) > 0 && (probe.revents & POLLOUT) != 0;
-#else
-    (void)fd;
-    return true;
-#endif
-}
-
-// A UART's FIFO and shift register lie beyond the driver's queue; at 9600 baud a 16-byte FIFO takes
-// 17 ms to empty. Drivers without this request (USB adapters, pseudo-terminals) refuse it: nothing
-// is held there then.
-bool transmitterBusy(Handle fd) {
-#ifdef TIOCSERGETLSR
-    unsigned int status = 0;
-    return ::ioctl(fd, TIOCSERGETLSR, &status) == 0 && (status & TIOCSER_TEMT) == 0;
-#else
-    (void)fd;
-    return false;
-#endif
-}
-
-enum class Direction { Receive, Transmit };
-
-// Bytes the driver holds in one direction; nullopt (errno set) when the device no longer answers.
-std::optional<int> driverQueued(Handle fd, Direction direction) {
-#ifdef Q_OS_UNIX
-    int count = 0;
-    if (::ioctl(fd, direction == Direction::Receive ? TIOCINQ : TIOCOUTQ, &count) != 0) {
-        return std::nullopt;
-    }
-    if (direction == Direction::Transmit && transmitterBusy(fd)) {
-        ++count;
-    }
-    return count;
-#else
-    // Elsewhere only Qt's own buffers are counted.
-    (void)fd;
-    (void)direction;
-    return 0;
-#endif
 }
 
 }  // namespace
@@ -141,15 +76,7 @@ core::Error QtSerialControl::openFailure(const QString& device) const {
         case QSerialPort::DeviceNotFoundError:
             return {ErrorCode::NotFound, m_port->errorString().toStdString()};
         case QSerialPort::PermissionError:
-            // Qt says "permission" both for the device's mode and for a port that another program
-            // holds (its lock file, or exclusive use); only the first is about access rights.
-#ifdef Q_OS_UNIX
-            // Asked as the effective user, as open() is: access() would answer for the real one.
-            if (::faccessat(AT_FDCWD, QFile::encodeName(device).constData(), R_OK | W_OK, AT_EACCESS) != 0) {
-                return core::systemError(errno);
-            }
-#endif
-            return core::systemError(EBUSY);
+            return driver::permissionFailure(device);
         default:
             return {ErrorCode::Io, m_port->errorString().toStdString()};
     }
@@ -196,15 +123,13 @@ core::Status QtSerialControl::usable() const {
     return {};
 }
 
-core::Result<int> QtSerialControl::driverQueue(bool transmit) {
-    const std::optional<int> queued =
-        driverQueued(m_port->handle(), transmit ? Direction::Transmit : Direction::Receive);
+core::Result<int> QtSerialControl::driverQueue(driver::Direction direction) {
+    const core::Result<int> queued = driver::queued(m_port->handle(), direction);
     if (!queued) {
-        const int error = errno;
-        fail(core::systemError(hungUp(m_port->handle()) ? EIO : error));
+        fail(queued.error());
         return *m_failure;
     }
-    return *queued;
+    return queued;
 }
 
 core::Result<int> QtSerialControl::inBufferCount() {
@@ -212,7 +137,7 @@ core::Result<int> QtSerialControl::inBufferCount() {
         return status.error();
     }
     // Bytes that arrived since the event loop last ran are still in the driver; they count as well.
-    const core::Result<int> queued = driverQueue(false);
+    const core::Result<int> queued = driverQueue(driver::Direction::Receive);
     if (!queued) {
         return queued.error();
     }
@@ -244,7 +169,7 @@ core::Result<int> QtSerialControl::outBufferCount() {
         return *m_failure;
     }
     // The kernel's queue counts too: a byte handed to the driver is not yet on the line.
-    const core::Result<int> queued = driverQueue(true);
+    const core::Result<int> queued = driverQueue(driver::Direction::Transmit);
     if (!queued) {
         return queued.error();
     }
@@ -295,7 +220,7 @@ void QtSerialControl::pushPending() {
     }
     // Qt writes from the event loop; without waiting for it the frame starts at once. Only when the
     // driver has room, so a full queue is a wait and not a write error.
-    if (writable(m_port->handle())) {
+    if (driver::writable(m_port->handle())) {
         m_port->flush();
     }
 }
@@ -323,7 +248,7 @@ core::Result<std::vector<std::uint8_t>> QtSerialControl::input() {
     const qint64 limit = m_inputLen == 0 ? kMaxCount : m_inputLen;
     QByteArray taken = m_port->read(limit);
     for (int round = 0; round < kMaxPullRounds && taken.size() < limit && !m_failure; ++round) {
-        const core::Result<int> queued = driverQueue(false);
+        const core::Result<int> queued = driverQueue(driver::Direction::Receive);
         if (!queued || queued.value() == 0 || !m_port->waitForReadyRead(0)) {
             break;
         }
@@ -374,8 +299,8 @@ void QtSerialControl::onErrorOccurred(QSerialPort::SerialPortError error) {
             return;
     }
     if (m_port->isOpen()) {
-        fail(hungUp(m_port->handle()) ? core::systemError(EIO)
-                                      : Error{ErrorCode::Io, m_port->errorString().toStdString()});
+        fail(driver::hungUp(m_port->handle()) ? core::systemError(EIO)
+                                              : Error{ErrorCode::Io, m_port->errorString().toStdString()});
     }
 }
 

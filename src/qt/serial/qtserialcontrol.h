@@ -7,6 +7,7 @@
 
 #include "linesettings.h"
 #include "link/serialcontrol.h"
+#include "serialdriver.h"
 
 namespace veltara::qt {
 
@@ -50,7 +51,7 @@ private:
     core::Status usable() const;
     core::Error openFailure(const QString& device) const;
     core::Status applyLineSettings();
-    core::Result<int> driverQueue(bool transmit);
+    core::Result<int> driverQueue(driver::Direction direction);
     void pushPending();
     void fail(const core::Error& failure);
 
