@@ -18,6 +18,7 @@
 #include "link/monotonicclock.h"
 #include "link/serialcontrol.h"
 #include "settings/convertersettings.h"
+#include "settings/settingscodec.h"
 #include "settings/settingsfile.h"
 #include "validation/entryrules.h"
 
@@ -189,7 +190,7 @@ private:
 
     DialogServices m_services;
     ConverterSettings m_settings;
-    std::array<std::uint8_t, 108> m_filler{};
+    SettingsFiller m_filler{};
     std::vector<Control*> m_controls;
     Control* m_focused = nullptr;
     bool m_shown = false;

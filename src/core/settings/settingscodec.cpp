@@ -6,52 +6,65 @@ namespace veltara::core {
 
 namespace {
 
-// The int16 fields, in file order from offset 0.
-constexpr std::int16_t ConverterSettings::*kIntFields[] = {
-    &ConverterSettings::COM,
-    &ConverterSettings::Reserved,
-    &ConverterSettings::RS232BaudRate,
-    &ConverterSettings::CANBaudRate,
-    &ConverterSettings::CANtrFrmType,
-    &ConverterSettings::CANRecFrmType,
-    &ConverterSettings::InputFrmType,
-    &ConverterSettings::OutputFrmType,
-    &ConverterSettings::OutputProtection,
-    &ConverterSettings::RS232RecID,
-    &ConverterSettings::RS232TrID,
-    &ConverterSettings::CANTrImme1byte,
-    &ConverterSettings::CANTrMultiByte,
-    &ConverterSettings::InputChangeTr,
-    &ConverterSettings::InputPeriodTr,
-};
-
-constexpr IdTexts ConverterSettings::*kIdFields[] = {
-    &ConverterSettings::CANTrID1,   &ConverterSettings::CANMask1, &ConverterSettings::CANFilter1,
-    &ConverterSettings::CANFilter2, &ConverterSettings::InputID1, &ConverterSettings::OutputID1,
-};
-
-std::int16_t readInt16(const SettingsSlot& s, std::size_t offset) {
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(s[offset] | (s[offset + 1] << 8)));
+template <typename T>
+constexpr std::size_t fieldSize(const slot::Field<T>&) {
+    return sizeof(T);
 }
 
-void writeInt16(SettingsSlot& s, std::size_t offset, std::int16_t value) {
+static_assert(sizeof(FixedText<4>) == 4 && sizeof(IdTexts) == 16, "texts are stored without padding");
+
+constexpr bool fieldsFollowEachOther() {
+    std::size_t next = 0;
+    bool contiguous = true;
+    std::apply(
+        [&](const auto&... field) {
+            ((contiguous = contiguous && field.offset == next, next = field.offset + fieldSize(field)), ...);
+        },
+        slot::kLayout);
+    return contiguous && next == slot::kFiller;
+}
+static_assert(fieldsFollowEachOther(), "the record's fields must cover bytes 0..137 in order");
+
+void read(const SettingsSlot& s, std::size_t offset, std::int16_t& value) {
+    value = static_cast<std::int16_t>(static_cast<std::uint16_t>(s[offset] | (s[offset + 1] << 8)));
+}
+
+void write(SettingsSlot& s, std::size_t offset, std::int16_t value) {
     const auto raw = static_cast<std::uint16_t>(value);
     s[offset] = static_cast<std::uint8_t>(raw & 0xFF);
     s[offset + 1] = static_cast<std::uint8_t>(raw >> 8);
 }
 
 template <std::size_t N>
-void readText(const SettingsSlot& s, std::size_t offset, FixedText<N>& text) {
+void read(const SettingsSlot& s, std::size_t offset, FixedText<N>& text) {
     for (std::size_t i = 0; i < N; ++i) {
         text.chars[i] = static_cast<char>(s[offset + i]);
     }
 }
 
 template <std::size_t N>
-void writeText(SettingsSlot& s, std::size_t offset, const FixedText<N>& text) {
+void write(SettingsSlot& s, std::size_t offset, const FixedText<N>& text) {
     for (std::size_t i = 0; i < N; ++i) {
         s[offset + i] = static_cast<std::uint8_t>(text.chars[i]);
     }
+}
+
+// The four bytes of an identifier lie one after the other, byte 0 first.
+void read(const SettingsSlot& s, std::size_t offset, IdTexts& texts) {
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        read(s, offset + i * sizeof(texts[i]), texts[i]);
+    }
+}
+
+void write(SettingsSlot& s, std::size_t offset, const IdTexts& texts) {
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        write(s, offset + i * sizeof(texts[i]), texts[i]);
+    }
+}
+
+template <typename Visit>
+void forEachField(Visit&& visit) {
+    std::apply([&](const auto&... field) { (visit(field), ...); }, slot::kLayout);
 }
 
 SettingsSlot padded(std::span<const std::uint8_t> bytes) {
@@ -65,19 +78,7 @@ SettingsSlot padded(std::span<const std::uint8_t> bytes) {
 ConverterSettings decodeSettingsRecord(std::span<const std::uint8_t> bytes) {
     const SettingsSlot s = padded(bytes);
     ConverterSettings r;
-    std::size_t offset = slot::kCOM;
-    for (auto field : kIntFields) {
-        r.*field = readInt16(s, offset);
-        offset += 2;
-    }
-    for (auto field : kIdFields) {
-        for (auto& element : r.*field) {
-            readText(s, offset, element);
-            offset += 4;
-        }
-    }
-    readText(s, slot::kPeriodmsCount, r.PeriodmsCount);
-    readText(s, slot::kOutputProtectValue, r.OutputProtectValue);
+    forEachField([&](const auto& field) { read(s, field.offset, r.*field.member); });
     return r;
 }
 
@@ -90,19 +91,7 @@ SettingsFiller settingsFiller(std::span<const std::uint8_t> bytes) {
 
 SettingsSlot encodeSettingsRecord(const ConverterSettings& r, const SettingsFiller& filler) {
     SettingsSlot s{};
-    std::size_t offset = slot::kCOM;
-    for (auto field : kIntFields) {
-        writeInt16(s, offset, r.*field);
-        offset += 2;
-    }
-    for (auto field : kIdFields) {
-        for (const auto& element : r.*field) {
-            writeText(s, offset, element);
-            offset += 4;
-        }
-    }
-    writeText(s, slot::kPeriodmsCount, r.PeriodmsCount);
-    writeText(s, slot::kOutputProtectValue, r.OutputProtectValue);
+    forEachField([&](const auto& field) { write(s, field.offset, r.*field.member); });
     std::copy(filler.begin(), filler.end(), s.begin() + slot::kFiller);
     return s;
 }

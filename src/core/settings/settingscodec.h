@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <tuple>
 
 #include "settings/convertersettings.h"
 
@@ -15,19 +16,46 @@ inline constexpr std::size_t kSettingsFillerSize = kSettingsSlotSize - kSettings
 using SettingsSlot = std::array<std::uint8_t, kSettingsSlotSize>;
 using SettingsFiller = std::array<std::uint8_t, kSettingsFillerSize>;
 
+// Where each field of record 1 lies in a slot: the codec reads and writes through this table alone, and
+// checks at compile time that the fields follow each other without a gap up to the filler.
 namespace slot {
-inline constexpr std::size_t kCOM = 0;
+template <typename T>
+struct Field {
+    T ConverterSettings::*member;
+    std::size_t offset;
+};
+
 inline constexpr std::size_t kReserved = 2;
-inline constexpr std::size_t kCANTrImme1byte = 22;
-inline constexpr std::size_t kCANTrID1 = 30;
-inline constexpr std::size_t kCANMask1 = 46;
-inline constexpr std::size_t kCANFilter1 = 62;
-inline constexpr std::size_t kCANFilter2 = 78;
-inline constexpr std::size_t kInputID1 = 94;
-inline constexpr std::size_t kOutputID1 = 110;
-inline constexpr std::size_t kPeriodmsCount = 126;
-inline constexpr std::size_t kOutputProtectValue = 134;
-inline constexpr std::size_t kFiller = 138;
+inline constexpr std::size_t kFiller = kSettingsRecordBytes;
+
+using Int16 = Field<std::int16_t>;
+using Ids = Field<IdTexts>;
+using S = ConverterSettings;
+inline constexpr std::tuple kLayout{
+    Int16{&S::COM, 0},
+    Int16{&S::Reserved, kReserved},
+    Int16{&S::RS232BaudRate, 4},
+    Int16{&S::CANBaudRate, 6},
+    Int16{&S::CANtrFrmType, 8},
+    Int16{&S::CANRecFrmType, 10},
+    Int16{&S::InputFrmType, 12},
+    Int16{&S::OutputFrmType, 14},
+    Int16{&S::OutputProtection, 16},
+    Int16{&S::RS232RecID, 18},
+    Int16{&S::RS232TrID, 20},
+    Int16{&S::CANTrImme1byte, 22},
+    Int16{&S::CANTrMultiByte, 24},
+    Int16{&S::InputChangeTr, 26},
+    Int16{&S::InputPeriodTr, 28},
+    Ids{&S::CANTrID1, 30},
+    Ids{&S::CANMask1, 46},
+    Ids{&S::CANFilter1, 62},
+    Ids{&S::CANFilter2, 78},
+    Ids{&S::InputID1, 94},
+    Ids{&S::OutputID1, 110},
+    Field<FixedText<8>>{&S::PeriodmsCount, 126},
+    Field<FixedText<4>>{&S::OutputProtectValue, 134},
+};
 }  // namespace slot
 
 // Reads record 1 from up to 246 bytes; bytes beyond the end of a short slot count as zero.
