@@ -86,18 +86,23 @@ void applyAppearance(const core::Control& control, QWidget* widget) {
     if (!isInput && control.kind() != core::ControlKind::CommandButton) {
         widget->setAutoFillBackground(true);
     }
-
-    if (look.bold || look.pointSize > 0.0) {
-        QFont font = widget->font();
-        font.setBold(look.bold);
-        if (look.pointSize > 0.0) {
-            font.setPointSizeF(look.pointSize);
-        }
-        widget->setFont(font);
-    }
 }
 
 }  // namespace
+
+void applyFont(const core::Control& control, QWidget* widget, double scale) {
+    const core::Appearance& look = control.appearance();
+    if (!look.bold && look.pointSize <= 0.0) {
+        return;
+    }
+    // Only what the control sets itself: the face and the size of the rest follow the dialog's font.
+    QFont font;
+    font.setBold(look.bold);
+    if (look.pointSize > 0.0) {
+        font.setPointSizeF(look.pointSize * scale);
+    }
+    widget->setFont(font);
+}
 
 QWidget* createControlWidget(const core::Control& control, QWidget* parent) {
     QWidget* widget = createKindWidget(control, parent);
@@ -105,6 +110,7 @@ QWidget* createControlWidget(const core::Control& control, QWidget* parent) {
     widget->setGeometry(toPixels(control.geometry()));
     widget->setFocusPolicy(control.takesFocus() ? Qt::StrongFocus : Qt::NoFocus);
     applyAppearance(control, widget);
+    applyFont(control, widget, 1.0);
     return widget;
 }
 

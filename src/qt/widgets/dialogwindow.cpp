@@ -2,9 +2,11 @@
 
 #include <QCloseEvent>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QLabel>
 #include <algorithm>
 
+#include "captionfit.h"
 #include "controlbinding.h"
 #include "controlwidgets.h"
 #include "dialog/dialog.h"
@@ -60,14 +62,21 @@ QStringList fromFirstInstalled(QStringList families) {
 }
 
 // The layout was drawn for an 8.25 point sans serif of narrow build; the wide default faces of many
-// Linux desktops would cut the longer captions. The Linux look-alikes come first; Windows has neither
-// and finds its own further down.
-QFont dialogFont() {
+// Linux desktops would cut the longer captions. The Linux look-alikes come first (Debian's package
+// brings Liberation Sans); Windows has neither and finds its own further down. Last, a condensed face
+// that DejaVu's fuller package ships, before Qt's own choice.
+constexpr double kDesignPointSize = 8.25;
+// Below this a face is too hard to read; a window still cut at this size shows it rather than shrink on.
+constexpr double kSmallestPointSize = 6.0;
+constexpr double kPointSizeStep = 0.25;
+
+QFont dialogFont(double pointSize) {
     QFont font;
     font.setFamilies(fromFirstInstalled(
         {QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"), QStringLiteral("MS Sans Serif"),
-         QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"), QStringLiteral("Helvetica")}));
-    font.setPointSizeF(8.25);
+         QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"), QStringLiteral("Helvetica"),
+         QStringLiteral("DejaVu Sans Condensed")}));
+    font.setPointSizeF(pointSize);
     return font;
 }
 
@@ -81,11 +90,12 @@ DialogWindow::DialogWindow(core::Dialog& dialog, QWidget* parent)
     setObjectName(QStringLiteral("Dialog"));
     setWindowTitle(QString::fromLatin1(core::Dialog::kCaption));
     setFixedSize(twipsToPixels(core::Dialog::kClientWidth), twipsToPixels(core::Dialog::kClientHeight));
-    setFont(dialogFont());
+    setFont(dialogFont(kDesignPointSize));
 
     for (core::Control* control : m_dialog.controls()) {
         ensureWidget(*control);
     }
+    fitFont();
     setTabOrder();
     nameInputsAfterLabels();
 
@@ -113,6 +123,26 @@ QWidget* DialogWindow::ensureWidget(core::Control& control) {
         m_focusTracker->track(widget, control);
     }
     return widget;
+}
+
+void DialogWindow::fitFont() {
+    // Places and sizes are the layout's own, so a face wider than the one they were drawn for is made
+    // smaller until every caption and list item shows whole (at 11 pixels even Liberation Sans cuts the
+    // colon of "Filter1:"). Faces come in whole pixels: a step that keeps the pixel size is skipped.
+    QFont font = this->font();
+    while (!clippedTexts(*this).empty()) {
+        const int pixels = QFontInfo(font).pixelSize();
+        do {
+            if (font.pointSizeF() - kPointSizeStep < kSmallestPointSize) {
+                return;
+            }
+            font.setPointSizeF(font.pointSizeF() - kPointSizeStep);
+        } while (QFontInfo(font).pixelSize() >= pixels);
+        setFont(font);
+        for (const auto& [control, widget] : m_widgets) {
+            applyFont(*control, widget, font.pointSizeF() / kDesignPointSize);
+        }
+    }
 }
 
 QWidget* DialogWindow::widgetFor(const core::Control& control) const {

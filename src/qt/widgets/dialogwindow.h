@@ -39,6 +39,7 @@ protected:
 
 private:
     QWidget* ensureWidget(core::Control& control);
+    void fitFont();
     void setTabOrder();
     void nameInputsAfterLabels();
     void refreshPortToolTip();
