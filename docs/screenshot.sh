@@ -1,19 +1,23 @@
 #!/usr/bin/env bash
 # Regenerates docs/veltara-window.png, the window as it opens on a first start: the dialog runs on a private
 # Xvfb display in a scratch directory (so without a settings file), with COM1 on the converter simulator so
-# that no message box covers it. Needs xvfb, xauth, imagemagick and x11-utils, and a build of veltara and
-# veltara-sim.
+# that no message box covers it. Needs what scripts/setup-debian.sh installs (xvfb, xauth, imagemagick,
+# x11-utils and the fonts a new user has); without a build directory it builds veltara and veltara-sim
+# with the default preset.
 #
-# Usage: bash docs/screenshot.sh [build directory, default build/default]
+# Usage: bash docs/screenshot.sh [build directory]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+if [ -z "${1:-}" ]; then
+  (cd "$root" && cmake --preset default >/dev/null && cmake --build --preset default --target veltara veltara-sim >/dev/null)
+fi
 build="$(cd "${1:-$root/build/default}" && pwd)"
-scratch="$(mktemp -d)"
-trap 'rm -rf "$scratch"' EXIT
 
 if [ -z "${VELTARA_SCREENSHOT_INNER:-}" ]; then
   VELTARA_SCREENSHOT_INNER=1 exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$build"
 fi
+scratch="$(mktemp -d)"
+trap 'rm -rf "$scratch"' EXIT
 
 export XDG_CONFIG_HOME="$scratch/config" QT_QPA_PLATFORM=xcb
 cd "$scratch"

@@ -7,6 +7,11 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang clang-format libclang-rt-14-dev
   xvfb xauth socat util-linux file dbus
+  # The dialog's face (metric-compatible with the one its layout was drawn for), and the DejaVu faces the
+  # window tests fall back to.
+  fonts-liberation2 fonts-dejavu-core
+  # docs/screenshot.sh: xwininfo finds the window, import takes its picture.
+  x11-utils imagemagick
 )
 missing=()
 for p in "${packages[@]}"; do
