@@ -1,7 +1,6 @@
 #include "helperprogram.h"
 
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -47,19 +46,6 @@ bool enterDirectory(const char* directory) {
     return true;
 }
 
-std::string folderOthersCannotEnter(const fs::path& path) {
-    for (fs::path p = fs::absolute(path); !p.empty(); p = p.parent_path()) {
-        struct stat st {};
-        if (::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_IXOTH) == 0) {
-            return p.string();
-        }
-        if (p == p.root_path()) {
-            break;
-        }
-    }
-    return {};
-}
-
 UnprivilegedHelper::UnprivilegedHelper(const fs::path& program) : m_program(program) {
     if (::geteuid() != 0) {
         return;
@@ -73,12 +59,8 @@ UnprivilegedHelper::UnprivilegedHelper(const fs::path& program) : m_program(prog
         m_problem = "running as root, and there is no user nobody";
         return;
     }
+    // The temporary folder, like the tests' own folders there, must be one that others can enter.
     const fs::path temp = fs::temp_directory_path();
-    if (const std::string closed = folderOthersCannotEnter(temp); !closed.empty()) {
-        m_problem = "nobody cannot enter " + closed + " on the way to the temporary folder " + temp.string() +
-                    "; point TMPDIR at a folder others can enter";
-        return;
-    }
     std::string pattern = (temp / "veltara-helper-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
         m_problem = "cannot make a scratch folder in " + temp.string() + ": " + std::strerror(errno);

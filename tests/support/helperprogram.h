@@ -55,8 +55,4 @@ private:
     std::string m_problem;
 };
 
-// The first folder on the way to `path` that users other than its owner cannot enter, or empty. Folders
-// that an unprivileged helper must reach are checked with this, so a private TMPDIR is named, not guessed.
-std::string folderOthersCannotEnter(const std::filesystem::path& path);
-
 }  // namespace veltara::test
