@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <map>
@@ -74,6 +75,43 @@ TEST(WindowLayout, EveryControlIsAWidgetOfItsKindWhereTheModelPlacesIt) {
     EXPECT_EQ(s.widget("txtCANTrID1_0")->geometry(), QRect(232, 72, 33, 19));
     EXPECT_EQ(s.widget("Frame6")->geometry(), QRect(24, 192, 305, 129));
     EXPECT_EQ(s.edit("txtInputID1_3")->accessibleName(), "Input Frame ID, byte 3");
+}
+
+// Sampled from what each control paints, where nothing is drawn over its background: the frames inside,
+// clear of their controls; the others in a corner, clear of their captions.
+TEST(WindowLayout, EveryControlPaintsTheColourItIsGiven) {
+    WindowSession s;
+    s.start();
+    const std::string yellow = QColor(255, 255, 192).name().toStdString();
+    const std::string dialogColour = QApplication::palette().color(QPalette::Window).name().toStdString();
+    EXPECT_EQ(s.window.grab().toImage().pixelColor(2, 2).name().toStdString(), dialogColour);
+    for (const Control* c : s.dialog.controls()) {
+        SCOPED_TRACE(c->objectName());
+        QWidget* w = s.widget(c->objectName().c_str());
+        const QImage painted = w->grab().toImage();
+        QPoint background(w->width() - 2, w->height() - 2);
+        if (c->kind() == ControlKind::Frame) {
+            background = {6, w->height() - 6};
+            ASSERT_EQ(w->childAt(background), nullptr);
+        } else if (c->kind() == ControlKind::TextBox) {
+            background = {w->width() - 4, w->height() / 2};
+        }
+        const std::string sampled =
+            painted.pixelColor(background * painted.devicePixelRatio()).name().toStdString();
+        switch (c->kind()) {
+            case ControlKind::TextBox:
+                if (w->isEnabled()) {
+                    EXPECT_EQ(sampled, w->palette().color(QPalette::Base).name().toStdString());
+                }
+                [[fallthrough]];
+            case ControlKind::ComboBox:
+            case ControlKind::CommandButton:
+                EXPECT_NE(sampled, yellow) << "an input or button keeps the platform's colour";
+                break;
+            default:
+                EXPECT_EQ(sampled, c->appearance().yellowBackground ? yellow : dialogColour);
+        }
+    }
 }
 
 TEST(WindowLayout, FocusTravelsThroughTheFocusableControlsInTabOrder) {

@@ -13,6 +13,7 @@
 #include "dialog/checkbox.h"
 #include "dialog/combobox.h"
 #include "dialog/textbox.h"
+#include "framestyle.h"
 #include "twips.h"
 
 namespace veltara::qt {
@@ -33,8 +34,11 @@ QWidget* createKindWidget(const core::Control& control, QWidget* parent) {
             label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
             return label;
         }
-        case core::ControlKind::Frame:
-            return new QGroupBox(qs(control.caption()), parent);
+        case core::ControlKind::Frame: {
+            auto* frame = new QGroupBox(qs(control.caption()), parent);
+            frame->setStyle(FrameStyle::instance());
+            return frame;
+        }
         case core::ControlKind::TextBox: {
             auto* edit = new QLineEdit(parent);
             edit->setMaxLength(std::numeric_limits<int>::max());
@@ -84,6 +88,8 @@ void applyAppearance(const core::Control& control, QWidget* widget) {
     }
     widget->setPalette(palette);
     if (!isInput && control.kind() != core::ControlKind::CommandButton) {
+        // Check boxes and option buttons fill with the Button role unless told otherwise.
+        widget->setBackgroundRole(QPalette::Window);
         widget->setAutoFillBackground(true);
     }
 }
