@@ -347,27 +347,6 @@ TEST_F(Startup, ADirectoryInPlaceOfTheFileIsReportedAndLeftAlone) {
     EXPECT_EQ(readBytes(file() / "keep.txt"), (Bytes{'k', 'e', 'e', 'p'}));
 }
 
-TEST_F(Startup, AFullDiskIsReportedAtShutdown) {
-    if (!fs::exists("/dev/full")) {
-        GTEST_SKIP() << "no /dev/full";
-    }
-    // The record is written in place, so a link to /dev/full behaves as a file on a full disk.
-    fs::create_symlink("/dev/full", file());
-    HeadlessSession s;
-    s.start();
-    EXPECT_TRUE(s.messages.shown.empty());
-    EXPECT_EQ(s.dialog.CmbCOM.text(), "COM1");
-    s.close();
-    ASSERT_EQ(s.messages.shown.size(), 1u);
-    const std::string& text = s.messages.shown[0].text;
-    EXPECT_TRUE(contains(text, "were not saved")) << text;
-    EXPECT_TRUE(contains(text, fileName())) << text;
-    EXPECT_TRUE(contains(text, "No space left on device")) << text;
-    EXPECT_TRUE(fs::is_symlink(file()));
-    EXPECT_EQ(fs::read_symlink(file()), "/dev/full");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
-}
-
 TEST_F(Startup, EachCurrentDirectoryHasItsOwnFile) {
     writeBytes(file(), slotBytes(savedRecord()));
     TempDir other;

@@ -1,11 +1,8 @@
 #include "session.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 namespace veltara::test {
@@ -24,20 +21,30 @@ void storeRow(IdTexts& texts, const char* e0, const char* e1, const char* e2, co
 }  // namespace
 
 TempDir::TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "veltara-settings-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("mkdtemp failed");
+    // create_directory says whether it made the folder, so a name another test took is never shared.
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
+        const fs::path candidate =
+            fs::temp_directory_path() / ("veltara-settings-" + std::to_string(random()));
+        if (fs::create_directory(candidate)) {
+            fs::permissions(candidate, fs::perms::owner_all, fs::perm_options::replace);
+            m_path = candidate;
+        }
     }
-    m_path = pattern;
+    if (m_path.empty()) {
+        throw std::runtime_error("no fresh temporary directory");
+    }
 }
 
 TempDir::~TempDir() {
     // Tests take permissions away; give them back so that everything can be removed.
     std::error_code ec;
-    ::chmod(m_path.c_str(), 0700);
+    fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::add, ec);
     for (const auto& entry : fs::recursive_directory_iterator(m_path, ec)) {
         if (!entry.is_symlink()) {
-            ::chmod(entry.path().c_str(), entry.is_directory() ? 0700 : 0600);
+            const auto perms =
+                entry.is_directory() ? fs::perms::owner_all : fs::perms::owner_read | fs::perms::owner_write;
+            fs::permissions(entry.path(), perms, fs::perm_options::add, ec);
         }
     }
     fs::remove_all(m_path, ec);

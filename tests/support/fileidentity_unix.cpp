@@ -1,0 +1,15 @@
+#include <sys/stat.h>
+
+#include "fileidentity.h"
+
+namespace veltara::test {
+
+std::optional<FileIdentity> fileIdentity(const std::filesystem::path& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return std::nullopt;
+    }
+    return FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
+}  // namespace veltara::test
