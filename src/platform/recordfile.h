@@ -6,8 +6,9 @@
 
 namespace veltara::platform {
 
-// The settings file on disk, written in place with pwrite: never truncated, never replaced, so a
-// link keeps pointing where it did and bytes beyond the record stay as they are.
+// The settings file on disk, written in place at offset 0: never truncated, never replaced, so a link
+// keeps pointing where it did and bytes beyond the record stay as they are. One adapter per platform
+// (recordfile.cpp for POSIX, recordfile_win.cpp for Win32), picked by the build.
 class RecordFile final : public core::SettingsFile {
 public:
     // path is used as given (a bare name resolves against the current directory at open()).
@@ -20,14 +21,28 @@ public:
     core::Result<std::vector<std::uint8_t>> read(std::size_t maxBytes) override;
     core::Status write(std::span<const std::uint8_t> bytes) override;
     core::Status close() override;
-    bool isOpen() const override { return m_fd >= 0; }
-    std::string readOnlyReason() const override { return m_readOnlyReason; }
+#ifdef _WIN32
+    bool isOpen() const override {
+        return m_handle != nullptr;
+    }
+#else
+    bool isOpen() const override {
+        return m_fd >= 0;
+    }
+#endif
+    std::string readOnlyReason() const override {
+        return m_readOnlyReason;
+    }
     std::string displayName() const override;
 
 private:
     std::string m_path;
     bool m_readOnlyRequested;
+#ifdef _WIN32
+    void* m_handle = nullptr;  // a HANDLE; null while closed, as CreateFileW never gives null
+#else
     int m_fd = -1;
+#endif
     bool m_writable = false;
     bool m_absent = false;  // read-only mode found no file
     std::string m_readOnlyReason;
