@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on Debian 12 (apt-get; through sudo when not root).
+#   bash scripts/setup-debian.sh              the native build, its tests, the sanitizer and fuzz builds
+#   bash scripts/setup-debian.sh PACKAGE...   only these (scripts/test-windows.sh names its own)
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
@@ -13,6 +15,9 @@ packages=(
   # docs/screenshot.sh: xwininfo finds the window, import takes its picture.
   x11-utils imagemagick
 )
+if [ $# -gt 0 ]; then
+  packages=("$@")
+fi
 missing=()
 for p in "${packages[@]}"; do
   [ "$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null)" = "install ok installed" ] || missing+=("$p")
