@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets everything up on a fresh Debian 12 machine and runs the whole test suite: the format check, the
-# tests on a normal build, the same tests under AddressSanitizer and UndefinedBehaviorSanitizer, and each
-# fuzz target for a bounded time (FUZZ_SECONDS, 60 by default).
+# tests on a normal build, the core and settings tests built for Windows and run under Wine, the same tests
+# under AddressSanitizer and UndefinedBehaviorSanitizer, and each fuzz target for a bounded time
+# (FUZZ_SECONDS, 60 by default).
 #   VELTARA_QUICK=1 bash scripts/test.sh   only the normal build and its tests
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -23,6 +24,9 @@ cmake --build --preset ci
 ctest --preset ci --timeout 300
 
 if [ -z "${VELTARA_QUICK:-}" ]; then
+  step "core and settings for Windows, under Wine"
+  bash scripts/test-windows.sh
+
   step "sanitizer build and tests"
   cmake --preset sanitize
   cmake --build --preset sanitize
