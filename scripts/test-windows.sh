@@ -33,10 +33,15 @@ cmake --build --preset windows-cross
 # One persistent wineserver for every test process: started afresh per process, parallel tests fail or
 # hang at random. wineboot creates or updates the prefix and brings the server up before the first test.
 printf '\n== Wine prefix %s\n' "$WINEPREFIX"
+mkdir -p "$WINEPREFIX"
 wineserver -k 2>/dev/null || true
 wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT
-"$wine64" wineboot
+# Creating a prefix without 32-bit Wine prints harmless complaints; they are kept for a failed start.
+if ! "$wine64" wineboot >build/wineboot.log 2>&1; then
+  cat build/wineboot.log >&2
+  exit 1
+fi
 # A crash shows a report on the console, never a dialog.
 "$wine64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null
 
