@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "dialog/identifierrows.h"
 #include "validation/textconversion.h"
 
 namespace veltara::fuzz {
@@ -10,23 +11,17 @@ namespace veltara::fuzz {
 using namespace core;
 
 std::string checkDialogInvariants(const Dialog& d) {
-    struct Row {
-        const TextBox* boxes;
-        const IdBytes& bytes;
-    };
-    const Row rows[] = {{d.txtCANTrID1, d.CANTrID1Bytes},     {d.txtCANMask1, d.CANMask1Bytes},
-                        {d.txtCANFilter1, d.CANFilter1Bytes}, {d.txtCANFilter2, d.CANFilter2Bytes},
-                        {d.txtInputID1, d.InputID1Bytes},     {d.txtOutputID1, d.OutputID1Bytes}};
-    for (const Row& row : rows) {
+    for (const IdentifierRowSpec& row : kIdentifierRows) {
+        const IdBytes& bytes = d.*row.bytes;
         for (std::size_t i = 0; i < 4; ++i) {
-            const TextBox& box = row.boxes[i];
+            const TextBox& box = (d.*row.boxes)[i];
             const auto value = parseHexByte(trimSpaces(box.text()));
             if (!value) {
                 return box.objectName() + " holds \"" + box.text() + "\", which does not convert";
             }
-            if (*value != row.bytes[i]) {
+            if (*value != bytes[i]) {
                 return box.objectName() + " shows " + std::to_string(*value) + " but its byte holds " +
-                       std::to_string(row.bytes[i]);
+                       std::to_string(bytes[i]);
             }
         }
     }

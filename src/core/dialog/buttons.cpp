@@ -1,5 +1,6 @@
 // The two buttons and the port list.
 #include "dialog/dialog.h"
+#include "dialog/identifierrows.h"
 #include "link/portopening.h"
 #include "link/programmingexchange.h"
 #include "settings/factorydefaults.h"
@@ -120,12 +121,9 @@ void Dialog::btnDefaultConfig_Click() {
     optCANTrMultiByte.setValue(false);
     optInputPeriodTr.setValue(false);
     optInputChangeTr.setValue(true);
-    texts(txtCANTrID1, D::kCANTrID1);
-    texts(txtCANMask1, D::kCANMask1);
-    texts(txtCANFilter1, D::kCANFilter1);
-    texts(txtCANFilter2, D::kCANFilter2);
-    texts(txtInputID1, D::kInputID1);
-    texts(txtOutputID1, D::kOutputID1);
+    for (const IdentifierRowSpec& spec : kIdentifierRows) {
+        texts(this->*spec.boxes, spec.factoryTexts);
+    }
     txtPeriodmsCount.setText(D::kPeriodmsCount);
     txtOutputProtectValue.setText(D::kOutputProtectValue);
 }

@@ -1,10 +1,12 @@
 // The control-state rules of the dialog: frame types, check boxes and the input option pair.
 #include "dialog/dialog.h"
+#include "dialog/identifierrows.h"
 #include "validation/textconversion.h"
 
 namespace veltara::core {
 
-void Dialog::reduceToStandard(const IdentifierRow& r) {
+void Dialog::reduceToStandard(IdRow which) {
+    const IdentifierRow r = row(which);
     // Box 1 is read as the Change rule reads it (spaces trimmed), so a " 0" left by a correction
     // converts; a text that still does not convert counts as 0.
     const auto box1 = parseHexByte(trimSpaces(r.boxes[1].text())).value_or(0);
@@ -18,9 +20,10 @@ void Dialog::reduceToStandard(const IdentifierRow& r) {
     r.bytes[3] = 0;
 }
 
-void Dialog::twoWayFrameTypeRule(const ComboBox& combo, TextBox* boxes) {
-    if (combo.listIndex() == 0) {
-        reduceToStandard(row(boxes));
+void Dialog::twoWayFrameTypeRule(IdRow which) {
+    TextBox* boxes = this->*identifierRow(which).boxes;
+    if ((this->*identifierRow(which).frameType).listIndex() == 0) {
+        reduceToStandard(which);
         boxes[2].setEnabled(false);
         boxes[3].setEnabled(false);
     } else {
@@ -30,17 +33,22 @@ void Dialog::twoWayFrameTypeRule(const ComboBox& combo, TextBox* boxes) {
 }
 
 void Dialog::cmbCANtrFrmType_Click() {
-    twoWayFrameTypeRule(cmbCANtrFrmType, txtCANTrID1);
+    twoWayFrameTypeRule(IdRow::CANTrID1);
 }
 void Dialog::cmbInputFrmType_Click() {
-    twoWayFrameTypeRule(cmbInputFrmType, txtInputID1);
+    twoWayFrameTypeRule(IdRow::InputID1);
 }
 void Dialog::cmbOutputFrmType_Click() {
-    twoWayFrameTypeRule(cmbOutputFrmType, txtOutputID1);
+    twoWayFrameTypeRule(IdRow::OutputID1);
 }
 
 void Dialog::cmbCANRecFrmType_Click() {
-    TextBox* const rowsInEnableOrder[] = {txtCANFilter1, txtCANFilter2, txtCANMask1};
+    // Reduced in table order (mask, filter 1, filter 2), enabled filters first.
+    constexpr IdRow kEnableOrder[] = {IdRow::CANFilter1, IdRow::CANFilter2, IdRow::CANMask1};
+    TextBox* rowsInEnableOrder[std::size(kEnableOrder)];
+    for (std::size_t i = 0; i < std::size(kEnableOrder); ++i) {
+        rowsInEnableOrder[i] = this->*identifierRow(kEnableOrder[i]).boxes;
+    }
     switch (cmbCANRecFrmType.listIndex()) {
         case 2:
             for (TextBox* boxes : rowsInEnableOrder) {
@@ -50,9 +58,11 @@ void Dialog::cmbCANRecFrmType_Click() {
             }
             break;
         case 0:
-            reduceToStandard(row(txtCANMask1));
-            reduceToStandard(row(txtCANFilter1));
-            reduceToStandard(row(txtCANFilter2));
+            for (const IdentifierRowSpec& spec : kIdentifierRows) {
+                if (spec.frameType == &Dialog::cmbCANRecFrmType) {
+                    reduceToStandard(spec.row);
+                }
+            }
             for (TextBox* boxes : rowsInEnableOrder) {
                 boxes[0].setEnabled(true);
                 boxes[1].setEnabled(true);

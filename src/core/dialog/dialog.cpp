@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "dialog/identifierrows.h"
 #include "link/ratecodes.h"
 
 namespace veltara::core {
@@ -32,15 +33,6 @@ void Dialog::buildControls() {
         c.setDesign({std::move(name), index, container, std::move(caption), tab, g, a});
         c.setFocusHost(this);
         m_controls.push_back(&c);
-    };
-    auto placeRow = [&](TextBox* boxes, const char* name, const Control& frame, int top, int leftOfBox3,
-                        int tabOfBox3, const std::array<const char*, 4>& texts) {
-        for (int i = 0; i < 4; ++i) {
-            const int fromLeft = 3 - i;
-            place(boxes[i], name, &frame, {}, tabOfBox3 + fromLeft,
-                  {leftOfBox3 + 600 * fromLeft, top, 495, 285}, kPlain, i);
-            boxes[i].initText(texts[static_cast<std::size_t>(i)]);
-        }
     };
 
     // Top level.
@@ -83,7 +75,6 @@ void Dialog::buildControls() {
     cmbCANtrFrmType.initItems(kTwoWayTypes);
     place(Label6, "Label6", &Frame5, "Frame Message ID:", 19, {240, 840, 1575, 255});
     place(Label7, "Label7", &Frame5, "Hex:", 20, {720, 1080, 735, 255});
-    placeRow(txtCANTrID1, "txtCANTrID1", Frame5, 1080, 1680, 21, {"45", "03", "34", "33"});
     place(optCANTrImme1byte, "optCANTrImme1byte", &Frame5, "Immediatly 1 byteTransmit", 25,
           {240, 1440, 3015, 255});
     place(optCANTrMultiByte, "optCANTrMultiByte", &Frame5, "Single or Multi-bytes Transmit", 26,
@@ -95,25 +86,20 @@ void Dialog::buildControls() {
     place(cmbCANRecFrmType, "cmbCANRecFrmType", &Frame6, {}, 28, {1560, 360, 1455, 315});
     cmbCANRecFrmType.initItems(kReceiveTypes);
     place(Label9, "Label9", &Frame6, "Mask: ", 29, {240, 840, 1095, 255});
-    placeRow(txtCANMask1, "txtCANMask1", Frame6, 840, 1200, 30, {"FF", "FF", "FF", "FF"});
     place(Label10, "Label10", &Frame6, "Filter1:", 34, {240, 1200, 495, 255});
     place(Label11, "Label11", &Frame6, "Filter2", 35, {240, 1560, 495, 255});
-    placeRow(txtCANFilter1, "txtCANFilter1", Frame6, 1200, 1200, 36, {"77", "78", "56", "34"});
-    placeRow(txtCANFilter2, "txtCANFilter2", Frame6, 1560, 1200, 40, {"99", "88", "78", "56"});
 
     // I/O Config.
     place(Label12, "Label12", &Frame3, "Input Frame Type:", 44, {240, 360, 1455, 255}, kYellow);
     place(cmbInputFrmType, "cmbInputFrmType", &Frame3, {}, 45, {1920, 360, 1095, 315});
     cmbInputFrmType.initItems(kTwoWayTypes);
     place(Label13, "Label13", &Frame3, "Input Frame ID", 46, {240, 720, 1215, 255}, kYellow);
-    placeRow(txtInputID1, "txtInputID1", Frame3, 840, 1560, 47, {"78", "56", "34", " 23"});
     place(Label14, "Label14", &Frame3, "Hex", 51, {480, 960, 735, 255}, kYellow);
     place(Label15, "Label15", &Frame3, "Output Frame Type", 52, {240, 1320, 1455, 255}, kYellow);
     place(cmbOutputFrmType, "cmbOutputFrmType", &Frame3, {}, 53, {1920, 1320, 1095, 315});
     cmbOutputFrmType.initItems(kTwoWayTypes);
     place(Label16, "Label16", &Frame3, "Output Frame ID", 54, {240, 1680, 1575, 255}, kYellow);
     place(Label17, "Label17", &Frame3, "Hex", 55, {720, 1920, 735, 255}, kYellow);
-    placeRow(txtOutputID1, "txtOutputID1", Frame3, 1800, 1560, 56, {"3F", "67", "45", "23"});
 
     // I/O Feature.
     place(optInputPeriodTr, "optInputPeriodTr", &Frame4, "Input Periodic Transmitting", 60,
@@ -129,6 +115,17 @@ void Dialog::buildControls() {
     place(Label19, "Label19", &Frame4, "Output Protection Value (Hex)", 65, {480, 1920, 2295, 255}, kYellow);
     place(txtOutputProtectValue, "txtOutputProtectValue", &Frame4, {}, 66, {2760, 1920, 375, 285});
     txtOutputProtectValue.initText("00");
+
+    // The identifier rows; the sort below puts every box in its tab place.
+    for (const IdentifierRowSpec& spec : kIdentifierRows) {
+        TextBox* boxes = this->*spec.boxes;
+        for (int i = 0; i < 4; ++i) {
+            const int fromLeft = 3 - i;
+            place(boxes[i], spec.name, &(this->*spec.container), {}, spec.tabOfBox3 + fromLeft,
+                  {spec.leftOfBox3 + 600 * fromLeft, spec.top, 495, 285}, kPlain, i);
+            boxes[i].initText(spec.designTexts[static_cast<std::size_t>(i)]);
+        }
+    }
 
     optCANTrImme1byte.setGroup({&optCANTrMultiByte});
     optCANTrMultiByte.setGroup({&optCANTrImme1byte});
@@ -151,19 +148,11 @@ void Dialog::wireHandlers() {
     chkOutputProtection.onClick = [this] { chkOutputProtection_Click(); };
     optInputChangeTr.onClick = [this] { optInputChangeTr_Click(); };
     optInputPeriodTr.onClick = [this] { optInputPeriodTr_Click(); };
-    for (int i = 0; i < 4; ++i) {
-        txtCANTrID1[i].onChange = [this, i] { txtCANTrID1_Change(i); };
-        txtCANTrID1[i].onLostFocus = [this, i] { txtCANTrID1_LostFocus(i); };
-        txtCANMask1[i].onChange = [this, i] { txtCANMask1_Change(i); };
-        txtCANMask1[i].onLostFocus = [this, i] { txtCANMask1_LostFocus(i); };
-        txtCANFilter1[i].onChange = [this, i] { txtCANFilter1_Change(i); };
-        txtCANFilter1[i].onLostFocus = [this, i] { txtCANFilter1_LostFocus(i); };
-        txtCANFilter2[i].onChange = [this, i] { txtCANFilter2_Change(i); };
-        txtCANFilter2[i].onLostFocus = [this, i] { txtCANFilter2_LostFocus(i); };
-        txtInputID1[i].onChange = [this, i] { txtInputID1_Change(i); };
-        txtInputID1[i].onLostFocus = [this, i] { txtInputID1_LostFocus(i); };
-        txtOutputID1[i].onChange = [this, i] { txtOutputID1_Change(i); };
-        txtOutputID1[i].onLostFocus = [this, i] { txtOutputID1_LostFocus(i); };
+    for (const IdentifierRowSpec& spec : kIdentifierRows) {
+        for (int i = 0; i < 4; ++i) {
+            (this->*spec.boxes)[i].onChange = [this, i, row = spec.row] { identifierChanged(row, i); };
+            (this->*spec.boxes)[i].onLostFocus = [this, i, row = spec.row] { identifierLostFocus(row, i); };
+        }
     }
     txtPeriodmsCount.onChange = [this] { txtPeriodmsCount_Change(); };
     txtOutputProtectValue.onChange = [this] { txtOutputProtectValue_Change(); };
@@ -209,60 +198,55 @@ void Dialog::showMessage(std::string text, std::string title, MessageIcon icon) 
     m_services.messages.show({std::move(text), std::move(title), icon});
 }
 
-IdentifierRow Dialog::row(TextBox* boxes) {
-    if (boxes == txtCANTrID1) {
-        return {txtCANTrID1, CANTrID1Bytes, cmbCANtrFrmType, "0", "0"};
-    }
-    if (boxes == txtCANMask1) {
-        return {txtCANMask1, CANMask1Bytes, cmbCANRecFrmType, " 0", " 0"};
-    }
-    if (boxes == txtCANFilter1) {
-        return {txtCANFilter1, CANFilter1Bytes, cmbCANRecFrmType, "0", "0"};
-    }
-    if (boxes == txtCANFilter2) {
-        return {txtCANFilter2, CANFilter2Bytes, cmbCANRecFrmType, "0", "0"};
-    }
-    if (boxes == txtInputID1) {
-        return {txtInputID1, InputID1Bytes, cmbInputFrmType, " 0", " 0"};
-    }
-    return {txtOutputID1, OutputID1Bytes, cmbOutputFrmType, " 0", "0"};
+IdentifierRow Dialog::row(IdRow which) {
+    const IdentifierRowSpec& spec = identifierRow(which);
+    return {this->*spec.boxes, this->*spec.bytes, this->*spec.frameType, spec.rangeResetText,
+            spec.conversionResetText};
+}
+
+void Dialog::identifierChanged(IdRow which, int index) {
+    identifierChangeRule(row(which), index, m_services.messages);
+}
+
+void Dialog::identifierLostFocus(IdRow which, int index) {
+    identifierLostFocusRule(row(which), index);
 }
 
 void Dialog::txtCANTrID1_Change(int index) {
-    identifierChangeRule(row(txtCANTrID1), index, m_services.messages);
+    identifierChanged(IdRow::CANTrID1, index);
 }
 void Dialog::txtCANTrID1_LostFocus(int index) {
-    identifierLostFocusRule(row(txtCANTrID1), index);
+    identifierLostFocus(IdRow::CANTrID1, index);
 }
 void Dialog::txtCANMask1_Change(int index) {
-    identifierChangeRule(row(txtCANMask1), index, m_services.messages);
+    identifierChanged(IdRow::CANMask1, index);
 }
 void Dialog::txtCANMask1_LostFocus(int index) {
-    identifierLostFocusRule(row(txtCANMask1), index);
+    identifierLostFocus(IdRow::CANMask1, index);
 }
 void Dialog::txtCANFilter1_Change(int index) {
-    identifierChangeRule(row(txtCANFilter1), index, m_services.messages);
+    identifierChanged(IdRow::CANFilter1, index);
 }
 void Dialog::txtCANFilter1_LostFocus(int index) {
-    identifierLostFocusRule(row(txtCANFilter1), index);
+    identifierLostFocus(IdRow::CANFilter1, index);
 }
 void Dialog::txtCANFilter2_Change(int index) {
-    identifierChangeRule(row(txtCANFilter2), index, m_services.messages);
+    identifierChanged(IdRow::CANFilter2, index);
 }
 void Dialog::txtCANFilter2_LostFocus(int index) {
-    identifierLostFocusRule(row(txtCANFilter2), index);
+    identifierLostFocus(IdRow::CANFilter2, index);
 }
 void Dialog::txtInputID1_Change(int index) {
-    identifierChangeRule(row(txtInputID1), index, m_services.messages);
+    identifierChanged(IdRow::InputID1, index);
 }
 void Dialog::txtInputID1_LostFocus(int index) {
-    identifierLostFocusRule(row(txtInputID1), index);
+    identifierLostFocus(IdRow::InputID1, index);
 }
 void Dialog::txtOutputID1_Change(int index) {
-    identifierChangeRule(row(txtOutputID1), index, m_services.messages);
+    identifierChanged(IdRow::OutputID1, index);
 }
 void Dialog::txtOutputID1_LostFocus(int index) {
-    identifierLostFocusRule(row(txtOutputID1), index);
+    identifierLostFocus(IdRow::OutputID1, index);
 }
 
 void Dialog::txtPeriodmsCount_Change() {
@@ -287,12 +271,9 @@ FrameInputs Dialog::frameInputs() const {
     in.rs232TrId = ChkRS232TrID.value();
     in.canTrMultiByte = optCANTrMultiByte.value();
     in.inputChangeTr = optInputChangeTr.value();
-    in.inputId1 = InputID1Bytes;
-    in.outputId1 = OutputID1Bytes;
-    in.canTrId1 = CANTrID1Bytes;
-    in.canMask1 = CANMask1Bytes;
-    in.canFilter1 = CANFilter1Bytes;
-    in.canFilter2 = CANFilter2Bytes;
+    for (const IdentifierRowSpec& spec : kIdentifierRows) {
+        in.*spec.frameInput = this->*spec.bytes;
+    }
     in.periodmsCountValue = PeriodmsCountValue;
     return in;
 }

@@ -36,6 +36,10 @@ struct DialogServices {
 
 using IdBoxes = std::array<TextBox*, 4>;
 
+// The six identifier rows, in declaration order; identifierrows.h holds what tells them apart.
+enum class IdRow { CANTrID1, CANMask1, CANFilter1, CANFilter2, InputID1, OutputID1 };
+inline constexpr std::size_t kIdRowCount = 6;
+
 // How the last press of "Program Config" ended; callers decide on this, never on the message shown.
 enum class ProgramOutcome {
     NotRun,       // "Program Config" has not been pressed (or a press is still waiting)
@@ -177,10 +181,12 @@ public:
 private:
     void buildControls();
     void wireHandlers();
-    IdentifierRow row(TextBox* boxes);
+    IdentifierRow row(IdRow which);
+    void identifierChanged(IdRow which, int index);
+    void identifierLostFocus(IdRow which, int index);
 
-    void reduceToStandard(const IdentifierRow& row);
-    void twoWayFrameTypeRule(const ComboBox& combo, TextBox* boxes);
+    void reduceToStandard(IdRow which);
+    void twoWayFrameTypeRule(IdRow which);
     void setTransmitGroupEnabled(bool enabled, bool startupOrder);
 
     void openPort(const std::function<void(const Error&)>& onStepFailed);

@@ -1,5 +1,6 @@
 // Start-up, shutdown and the settings record's way into and out of the controls.
 #include "dialog/dialog.h"
+#include "dialog/identifierrows.h"
 #include "link/portopening.h"
 #include "settings/settingscodec.h"
 
@@ -63,19 +64,16 @@ void Dialog::Form_Load() {
     cmbCANRecFrmType_Click();
     cmbCANtrFrmType_Click();
 
+    // Box by box, every row's Change and then every row's LostFocus, in this order of rows.
+    constexpr IdRow kStartupOrder[] = {IdRow::InputID1, IdRow::CANFilter1, IdRow::CANFilter2,
+                                       IdRow::CANMask1, IdRow::OutputID1,  IdRow::CANTrID1};
     for (int i = 0; i < 4; ++i) {
-        txtInputID1_Change(i);
-        txtCANFilter1_Change(i);
-        txtCANFilter2_Change(i);
-        txtCANMask1_Change(i);
-        txtOutputID1_Change(i);
-        txtCANTrID1_Change(i);
-        txtInputID1_LostFocus(i);
-        txtCANFilter1_LostFocus(i);
-        txtCANFilter2_LostFocus(i);
-        txtCANMask1_LostFocus(i);
-        txtOutputID1_LostFocus(i);
-        txtCANTrID1_LostFocus(i);
+        for (IdRow which : kStartupOrder) {
+            identifierChanged(which, i);
+        }
+        for (IdRow which : kStartupOrder) {
+            identifierLostFocus(which, i);
+        }
     }
     txtOutputProtectValue_Change();
     txtPeriodmsCount_Change();
@@ -155,12 +153,9 @@ void Dialog::ApplySettings(const ConverterSettings& r) {
     // Any non-zero flag counts as true, as a boolean conversion takes it.
     optCANTrImme1byte.setValue(r.CANTrImme1byte != 0);
     optInputPeriodTr.setValue(r.InputPeriodTr != 0);
-    texts(txtCANTrID1, r.CANTrID1);
-    texts(txtCANMask1, r.CANMask1);
-    texts(txtCANFilter1, r.CANFilter1);
-    texts(txtCANFilter2, r.CANFilter2);
-    texts(txtInputID1, r.InputID1);
-    texts(txtOutputID1, r.OutputID1);
+    for (const IdentifierRowSpec& spec : kIdentifierRows) {
+        texts(this->*spec.boxes, r.*spec.record);
+    }
     txtPeriodmsCount.setText(r.PeriodmsCount.text());
     txtOutputProtectValue.setText(r.OutputProtectValue.text());
 }
@@ -186,12 +181,9 @@ void Dialog::CaptureSettings(ConverterSettings& r) const {
     r.CANTrMultiByte = flag(optCANTrMultiByte.value());
     r.InputChangeTr = flag(optInputChangeTr.value());
     r.InputPeriodTr = flag(optInputPeriodTr.value());
-    texts(txtCANTrID1, r.CANTrID1);
-    texts(txtCANMask1, r.CANMask1);
-    texts(txtCANFilter1, r.CANFilter1);
-    texts(txtCANFilter2, r.CANFilter2);
-    texts(txtInputID1, r.InputID1);
-    texts(txtOutputID1, r.OutputID1);
+    for (const IdentifierRowSpec& spec : kIdentifierRows) {
+        texts(this->*spec.boxes, r.*spec.record);
+    }
     r.PeriodmsCount.store(txtPeriodmsCount.text());
     r.OutputProtectValue.store(txtOutputProtectValue.text());
 }

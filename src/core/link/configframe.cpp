@@ -69,23 +69,12 @@ std::optional<std::string> frameInputProblem(const FrameInputs& in) {
     if (in.canBaudRate < 0 || in.canBaudRate > 7) {
         return "Please select the CAN Baud Rate (20K to 1000K)!";
     }
-    struct Row {
-        const char* name;
-        const IdBytes& id;
-        bool extended;
-    };
-    const Row rows[] = {
-        {"Input Frame ID", in.inputId1, in.inputFrmType != 0},
-        {"Output Frame ID", in.outputId1, in.outputFrmType != 0},
-        {"CAN transmitting Frame Message ID", in.canTrId1, in.canTrFrmType != 0},
-        {"CAN receiving Mask", in.canMask1, in.canRecFrmType == 1},
-        {"CAN receiving Filter1", in.canFilter1, in.canRecFrmType == 1},
-        {"CAN receiving Filter2", in.canFilter2, in.canRecFrmType == 1},
-    };
-    for (const Row& row : rows) {
-        if (row.extended && row.id[3] > 0x1F) {
+    for (const frame::IdentifierField& field : frame::kIdentifierFields) {
+        const int type = in.*field.frameType;
+        const bool extended = field.receiveList ? type == 1 : type != 0;
+        if (extended && (in.*field.input)[3] > 0x1F) {
             return std::string("Please enter the hexcial digit (0 to 1F) in the leftmost box of ") +
-                   row.name + "!";
+                   field.name + "!";
         }
     }
     if (in.periodmsCountValue < 1 || in.periodmsCountValue > 65535) {
@@ -100,8 +89,13 @@ void encodeConfigFrame(const FrameInputs& in, ConfigFrame& frame) {
     frame[1] = 0;
     frame[kCanBaud] = lowByte(static_cast<unsigned>(in.canBaudRate));
     frame[3] = 0;
-    putId(frame, kInputId, in.inputId1, in.inputFrmType == 0);
-    putId(frame, kOutputId, in.outputId1, in.outputFrmType == 0);
+    for (const IdentifierField& field : kIdentifierFields) {
+        const int type = in.*field.frameType;
+        // "All" (and anything but Standard or Extended) leaves the receive bytes as the last frame had them.
+        if (!field.receiveList || type == 0 || type == 1) {
+            putId(frame, field.offset, in.*field.input, type == 0);
+        }
+    }
 
     std::uint8_t flags = lowByte(static_cast<unsigned>(in.canRecFrmType + 1)) & kFlagRecFrameTypeMask;
     if (in.outputProtection == 1) {
@@ -121,14 +115,6 @@ void encodeConfigFrame(const FrameInputs& in, ConfigFrame& frame) {
     }
     frame[kFlags] = flags;
 
-    putId(frame, kCanTrId, in.canTrId1, in.canTrFrmType == 0);
-    // "All" (and anything but Standard or Extended) leaves the receive bytes as the last frame had them.
-    if (in.canRecFrmType == 0 || in.canRecFrmType == 1) {
-        const bool standard = in.canRecFrmType == 0;
-        putId(frame, kCanMask, in.canMask1, standard);
-        putId(frame, kCanFilter1, in.canFilter1, standard);
-        putId(frame, kCanFilter2, in.canFilter2, standard);
-    }
     const auto period = static_cast<unsigned>(in.periodmsCountValue);
     frame[kPeriodHigh] = lowByte(period / 256);
     frame[kPeriodLow] = lowByte(period % 256);

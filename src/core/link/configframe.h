@@ -62,6 +62,29 @@ struct FrameInputs {
     std::int32_t periodmsCountValue = 0;
 };
 
+// Where the frame carries each identifier, in frame order, and what it is called in a message. The
+// encoder, the decoder and the encodability check walk this table; the dialog's identifier rows name
+// their FrameInputs member.
+namespace frame {
+struct IdentifierField {
+    IdBytes FrameInputs::*input;
+    int FrameInputs::*frameType;
+    bool receiveList;  // the receive list: 0 standard, 1 extended, anything else keeps the bytes
+    std::size_t offset;
+    const char* name;
+};
+
+inline constexpr IdentifierField kIdentifierFields[] = {
+    {&FrameInputs::inputId1, &FrameInputs::inputFrmType, false, kInputId, "Input Frame ID"},
+    {&FrameInputs::outputId1, &FrameInputs::outputFrmType, false, kOutputId, "Output Frame ID"},
+    {&FrameInputs::canTrId1, &FrameInputs::canTrFrmType, false, kCanTrId,
+     "CAN transmitting Frame Message ID"},
+    {&FrameInputs::canMask1, &FrameInputs::canRecFrmType, true, kCanMask, "CAN receiving Mask"},
+    {&FrameInputs::canFilter1, &FrameInputs::canRecFrmType, true, kCanFilter1, "CAN receiving Filter1"},
+    {&FrameInputs::canFilter2, &FrameInputs::canRecFrmType, true, kCanFilter2, "CAN receiving Filter2"},
+};
+}  // namespace frame
+
 // The packed register layout of one identifier.
 std::array<std::uint8_t, 4> encodeStandardId(const IdBytes& id);
 std::array<std::uint8_t, 4> encodeExtendedId(const IdBytes& id);

@@ -10,6 +10,7 @@
 #include "controlbinding.h"
 #include "controlwidgets.h"
 #include "dialog/dialog.h"
+#include "dialog/identifierrows.h"
 #include "focustracker.h"
 #include "porttooltip.h"
 #include "qtscreen.h"
@@ -25,13 +26,29 @@ struct LabelledInput {
     const char* label;
 };
 
+// The identifier rows name their labels in their own table.
 constexpr LabelledInput kLabelledInputs[] = {
-    {"CmbCOM", "Label1"},           {"CmbRS232BaudRate", "Label2"},  {"CmbCANBaudRate", "Label4"},
-    {"cmbCANtrFrmType", "Label5"},  {"txtCANTrID1", "Label6"},       {"cmbCANRecFrmType", "Label8"},
-    {"txtCANMask1", "Label9"},      {"txtCANFilter1", "Label10"},    {"txtCANFilter2", "Label11"},
-    {"cmbInputFrmType", "Label12"}, {"txtInputID1", "Label13"},      {"cmbOutputFrmType", "Label15"},
-    {"txtOutputID1", "Label16"},    {"txtPeriodmsCount", "Label18"}, {"txtOutputProtectValue", "Label19"},
+    {"CmbCOM", "Label1"},
+    {"CmbRS232BaudRate", "Label2"},
+    {"CmbCANBaudRate", "Label4"},
+    {"cmbCANtrFrmType", "Label5"},
+    {"cmbCANRecFrmType", "Label8"},
+    {"cmbInputFrmType", "Label12"},
+    {"cmbOutputFrmType", "Label15"},
+    {"txtPeriodmsCount", "Label18"},
+    {"txtOutputProtectValue", "Label19"},
 };
+
+const core::Control* labelOf(const core::Dialog& dialog, const core::Control& input) {
+    for (const core::IdentifierRowSpec& spec : core::kIdentifierRows) {
+        if (input.name() == spec.name) {
+            return &(dialog.*spec.label);
+        }
+    }
+    const auto labelled = std::find_if(std::begin(kLabelledInputs), std::end(kLabelledInputs),
+                                       [&](const LabelledInput& l) { return input.name() == l.input; });
+    return labelled == std::end(kLabelledInputs) ? nullptr : dialog.findControl(labelled->label);
+}
 
 QString spokenCaption(const std::string& caption) {
     QString text = QString::fromStdString(caption).trimmed();
@@ -167,11 +184,7 @@ void DialogWindow::setTabOrder() {
 void DialogWindow::nameInputsAfterLabels() {
     for (const core::Control* control : m_dialog.controls()) {
         QWidget* widget = widgetFor(*control);
-        const auto labelled =
-            std::find_if(std::begin(kLabelledInputs), std::end(kLabelledInputs),
-                         [&](const LabelledInput& l) { return control->name() == l.input; });
-        if (labelled != std::end(kLabelledInputs)) {
-            const core::Control* label = m_dialog.findControl(labelled->label);
+        if (const core::Control* label = labelOf(m_dialog, *control)) {
             QString name = spokenCaption(label->caption());
             if (control->index() >= 0) {
                 // A row reads as one identifier from left to right; each box holds one byte of it.
