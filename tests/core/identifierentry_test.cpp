@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes.h"
-#include "validation/entryrules.h"
+#include "dialog/entryhandlers.h"
 
 namespace veltara::test {
 namespace {

@@ -80,26 +80,17 @@ void Dialog::cmbCANRecFrmType_Click() {
     }
 }
 
-void Dialog::setTransmitGroupEnabled(bool enabled, bool startupOrder) {
-    if (startupOrder) {
-        Control* const order[] = {
-            &cmbCANtrFrmType,   &txtCANTrID1[0],    &txtCANTrID1[1], &txtCANTrID1[2], &txtCANTrID1[3],
-            &optCANTrImme1byte, &optCANTrMultiByte, &Label5,         &Label6,         &Label7};
-        for (Control* c : order) {
-            c->setEnabled(enabled);
-        }
-        return;
-    }
-    Control* const order[] = {&cmbCANtrFrmType,   &Label5,           &Label6,         &Label7,
-                              &txtCANTrID1[0],    &txtCANTrID1[1],   &txtCANTrID1[2], &txtCANTrID1[3],
-                              &optCANTrImme1byte, &optCANTrMultiByte};
-    for (Control* c : order) {
+void Dialog::enableInOrder(std::initializer_list<Control*> controls, bool enabled) {
+    for (Control* c : controls) {
         c->setEnabled(enabled);
     }
 }
 
 void Dialog::ChkRS232RecID_Click() {
-    setTransmitGroupEnabled(ChkRS232RecID.value() != 1, false);
+    // The transmit group; start-up disables the same controls in its own order.
+    enableInOrder({&cmbCANtrFrmType, &Label5, &Label6, &Label7, &txtCANTrID1[0], &txtCANTrID1[1],
+                   &txtCANTrID1[2], &txtCANTrID1[3], &optCANTrImme1byte, &optCANTrMultiByte},
+                  ChkRS232RecID.value() != 1);
 }
 
 void Dialog::chkOutputProtection_Click() {

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,7 +11,9 @@
 #include "dialog/checkbox.h"
 #include "dialog/combobox.h"
 #include "dialog/control.h"
+#include "dialog/entryhandlers.h"
 #include "dialog/messageboxes.h"
+#include "dialog/optionbutton.h"
 #include "dialog/screen.h"
 #include "dialog/textbox.h"
 #include "link/configframe.h"
@@ -20,7 +23,6 @@
 #include "settings/convertersettings.h"
 #include "settings/settingscodec.h"
 #include "settings/settingsfile.h"
-#include "validation/entryrules.h"
 
 namespace veltara::core {
 
@@ -175,7 +177,8 @@ public:
     bool requestFocus(Control& control) override;
     const Control* focusedControl() const override { return m_focused; }
 
-    // Called after the focus or a property changes on behalf of the view (tests hook in here too).
+    // Called after the port was opened, failed to open or closed itself, so the view can show its state
+    // (tests hook in here too).
     std::function<void()> onPortStateChanged;
 
 private:
@@ -187,7 +190,7 @@ private:
 
     void reduceToStandard(IdRow which);
     void twoWayFrameTypeRule(IdRow which);
-    void setTransmitGroupEnabled(bool enabled, bool startupOrder);
+    void enableInOrder(std::initializer_list<Control*> controls, bool enabled);
 
     void openPort(const std::function<void(const Error&)>& onStepFailed);
     void showPortFailure();

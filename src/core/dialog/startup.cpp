@@ -80,7 +80,9 @@ void Dialog::Form_Load() {
 
     // The frame-type rules above may have enabled part of the transmit group; a checked box wins.
     if (ChkRS232RecID.value() == 1) {
-        setTransmitGroupEnabled(false, true);
+        enableInOrder({&cmbCANtrFrmType, &txtCANTrID1[0], &txtCANTrID1[1], &txtCANTrID1[2], &txtCANTrID1[3],
+                       &optCANTrImme1byte, &optCANTrMultiByte, &Label5, &Label6, &Label7},
+                      false);
     }
 
     openPort([this](const Error&) { showPortFailure(); });

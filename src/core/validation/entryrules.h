@@ -1,13 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
-#include <string_view>
-
-#include "dialog/combobox.h"
-#include "dialog/messageboxes.h"
-#include "dialog/textbox.h"
-#include "link/configframe.h"
+#include <optional>
 
 namespace veltara::core {
 
@@ -17,27 +11,12 @@ inline constexpr const char* kExtendedBox3Message = "Please enter the hexcial di
 inline constexpr const char* kPeriodMessage = "Please enter decimal number (1 to 65535)!";
 inline constexpr const char* kInputDataErrorTitle = "Input Data Error";
 
-// One identifier: its four boxes, the bytes parsed from them, the frame type that limits them and
-// the texts a correction puts back.
-struct IdentifierRow {
-    TextBox* boxes;  // four boxes, index 0 least significant
-    IdBytes& bytes;
-    const ComboBox& frameType;
-    std::string_view rangeResetText;
-    std::string_view conversionResetText;
-};
+// The range an identifier byte must keep under its row's frame type (0 standard, 1 extended): box 1 of
+// a standard identifier holds its top three bits, box 3 of an extended one its top five. The message
+// for a byte outside it, nullopt when it fits.
+std::optional<const char*> identifierRangeProblem(std::uint8_t value, int frameType, int index);
 
-// The one answer to a bad entry: value reset, message, reset text selected, focus back to the box.
-void correctEntry(TextBox& box, const std::function<void()>& resetValue, std::string_view message,
-                  std::string_view resetText, MessageBoxes& messages);
-
-// Runs on every change of an identifier box: parse, store, check the frame type's limit.
-void identifierChangeRule(const IdentifierRow& row, int index, MessageBoxes& messages);
-// Tidies a box that loses the focus: no surrounding spaces, two digits at least, upper case.
-void identifierLostFocusRule(const IdentifierRow& row, int index);
-
-void periodCountChangeRule(TextBox& box, std::int32_t& value, std::string_view decimalSeparator,
-                           MessageBoxes& messages);
-void protectValueChangeRule(TextBox& box, std::uint8_t& frameByte, MessageBoxes& messages);
+// The period count fits the frame's two bytes and is never zero.
+bool periodCountInRange(std::int32_t value);
 
 }  // namespace veltara::core

@@ -8,6 +8,7 @@
 #include <QRadioButton>
 
 #include "dialog/checkbox.h"
+#include "dialog/optionbutton.h"
 #include "dialog/combobox.h"
 #include "dialog/textbox.h"
 

@@ -11,6 +11,7 @@
 #include <limits>
 
 #include "dialog/checkbox.h"
+#include "dialog/optionbutton.h"
 #include "dialog/combobox.h"
 #include "dialog/textbox.h"
 #include "framestyle.h"
