@@ -8,8 +8,8 @@
 #include <QRadioButton>
 
 #include "dialog/checkbox.h"
-#include "dialog/optionbutton.h"
 #include "dialog/combobox.h"
+#include "dialog/optionbutton.h"
 #include "dialog/textbox.h"
 
 namespace veltara::qt {

@@ -11,8 +11,8 @@
 #include <limits>
 
 #include "dialog/checkbox.h"
-#include "dialog/optionbutton.h"
 #include "dialog/combobox.h"
+#include "dialog/optionbutton.h"
 #include "dialog/textbox.h"
 #include "framestyle.h"
 #include "twips.h"
