@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "fakes.h"
 #include "dialog/entryhandlers.h"
+#include "fakes.h"
 
 namespace veltara::test {
 namespace {
