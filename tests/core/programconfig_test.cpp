@@ -2,6 +2,7 @@
 
 #include "factoryframe.h"
 #include "fakes.h"
+#include "settings/settingscodec.h"
 
 namespace veltara::test {
 namespace {
@@ -75,6 +76,41 @@ TEST(ProgramConfig, ClosedPortSendsNothing) {
     ASSERT_EQ(f.messages.shown.size(), 1u);
     EXPECT_EQ(f.messages.shown[0].text, "Com Port fails to open, try another com port");
     EXPECT_EQ(f.messages.shown[0].title, "Veltara");
+}
+
+// With no entry selected in the port list no port may stay open: the one opened before would receive
+// the frame while the list shows none.
+TEST(ProgramConfig, NoPortSelectedMeansNoPortOpenAndNothingSent) {
+    struct Case {
+        const char* name;
+        std::int16_t storedCom;  // -1: nothing selected; 12: refused, the list keeps its own -1
+        bool pickFirst;          // COM1 picked and opened before the selection goes
+    };
+    const Case cases[] = {
+        {"stored -1", -1, false}, {"stored 12", 12, false}, {"COM1 open, then none", 0, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DialogFixture f;
+        ConverterSettings record;
+        FillStartupDefaults(record);
+        record.COM = c.storedCom;
+        const SettingsSlot slot = encodeSettingsRecord(record, {});
+        f.file.bytes.assign(slot.begin(), slot.end());
+        f.dialog.Form_Load();
+        if (c.pickFirst) {
+            ASSERT_TRUE(f.serial.open);
+            ASSERT_TRUE(f.dialog.CmbCOM.setListIndex(-1));
+        }
+        EXPECT_EQ(f.dialog.CmbCOM.listIndex(), -1);
+        EXPECT_FALSE(f.serial.open);
+        ASSERT_TRUE(f.dialog.lastPortError());
+        EXPECT_EQ(f.dialog.lastPortError()->text, "no port is selected");
+        EXPECT_EQ(f.messages.texts().back(), Dialog::kPortFailure);
+        f.messages.clear();
+        f.dialog.btnProgramConfig_Click();
+        EXPECT_TRUE(f.serial.sent.empty());
+        EXPECT_EQ(f.messages.texts(), std::vector<std::string>{Dialog::kPortFailure});
+    }
 }
 
 TEST(ProgramConfig, ReceiveAllKeepsTheLastReceiveBytes) {

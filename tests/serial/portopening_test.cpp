@@ -47,14 +47,22 @@ TEST(OpeningProcedure, ReportsEveryFailingStepAndGoesOn) {
         bool vanished;
         std::vector<ErrorCode> failures;
         bool openAfter;
+        const char* lastStep;
     };
     const Case cases[] = {
         // Only the opening fails: discarding the buffers of a closed port is no error.
-        {"missing port", 3, {1, 2}, false, {ErrorCode::NotFound}, false},
-        // No entry selected: the number is refused and the port opens on the number it had.
-        {"no port selected", 0, {1}, false, {ErrorCode::InvalidArgument}, true},
+        {"missing port", 3, {1, 2}, false, {ErrorCode::NotFound}, false, "settings 9600,N,8,1"},
+        // No entry selected: the number is refused and the procedure ends, so the number the control
+        // had is not opened.
+        {"no port selected", 0, {1}, false, {ErrorCode::InvalidArgument}, false, "commport 0"},
         // Reading the state fails too: the procedure closes as if the port were open.
-        {"device gone", 3, {3}, true, {ErrorCode::Io, ErrorCode::Io, ErrorCode::Io, ErrorCode::Io}, false},
+        {"device gone",
+         3,
+         {3},
+         true,
+         {ErrorCode::Io, ErrorCode::Io, ErrorCode::Io, ErrorCode::Io},
+         false,
+         "settings 9600,N,8,1"},
     };
     for (const Case& c : cases) {
         FakeSerialControl serial;
@@ -64,8 +72,8 @@ TEST(OpeningProcedure, ReportsEveryFailingStepAndGoesOn) {
         runOpeningProcedure(serial, c.port, [&](const Error& e) { failures.push_back(e.code); });
         EXPECT_EQ(failures, c.failures) << c.name;
         EXPECT_EQ(serial.open, c.openAfter) << c.name;
-        // Whatever failed, the line settings step still ran last.
-        EXPECT_EQ(serial.log.back(), "settings 9600,N,8,1") << c.name;
+        // Whatever else failed, the line settings step still ran last.
+        EXPECT_EQ(serial.log.back(), c.lastStep) << c.name;
         EXPECT_EQ(serial.log.front() == "close", c.vanished) << c.name;
     }
 }

@@ -9,9 +9,10 @@ namespace veltara::core {
 
 void Dialog::openPort(const std::function<void(const Error&)>& onStepFailed) {
     m_lastPortError.reset();
+    const bool noEntry = CmbCOM.listIndex() < 0;
     runOpeningProcedure(m_services.serial, CmbCOM.listIndex() + 1, [&](const Error& error) {
         if (!m_lastPortError) {
-            m_lastPortError = error;
+            m_lastPortError = noEntry ? Error{error.code, "no port is selected"} : error;
         }
         onStepFailed(error);
     });

@@ -17,7 +17,12 @@ void runOpeningProcedure(SerialControl& serial, int portNumber,
     if (!open || open.value()) {
         step(serial.setPortOpen(false));
     }
-    step(serial.setCommPort(portNumber));
+    // A refused number (no entry selected) must not leave the previous port in charge: opening now
+    // would open that one while the list shows none, and "Program Config" would send there.
+    if (const Status chosen = serial.setCommPort(portNumber); !chosen) {
+        onStepFailed(chosen.error());
+        return;
+    }
     step(serial.setInputLen(0));
     step(serial.setInBufferSize(kInBufferSize));
     step(serial.setPortOpen(true));
