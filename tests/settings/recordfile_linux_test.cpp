@@ -55,5 +55,21 @@ TEST(RecordFileOnLinux, AFullDiskFailsTheWriteAndShutdownSaysSo) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
 
+// A file that opens but cannot be read: a link to this process's memory, where offset 0 is unmapped.
+// Shutdown then writes nothing and says why.
+TEST(RecordFileOnLinux, AReadErrorIsReportedAndTheFileIsNotWritten) {
+    TempDir dir;
+    fs::create_symlink("/proc/self/mem", dir / "quorvel.ini");
+    ScopedCurrentDirectory cwd(dir.path());
+    HeadlessSession s;
+    s.start();
+    ASSERT_EQ(s.messages.shown.size(), 1u);
+    EXPECT_TRUE(contains(s.messages.shown[0].text, "cannot be read: Input/output error"));
+    s.messages.clear();
+    s.close();
+    ASSERT_EQ(s.messages.shown.size(), 1u);
+    EXPECT_TRUE(contains(s.messages.shown[0].text, "could not be read at start-up (Input/output error)"));
+}
+
 }  // namespace
 }  // namespace veltara::test

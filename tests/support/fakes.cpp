@@ -175,6 +175,9 @@ Result<std::vector<std::uint8_t>> MemorySettingsFile::read(std::size_t maxBytes)
     if (!isOpenNow) {
         return Error{ErrorCode::NotOpen, "the file is not open"};
     }
+    if (readError) {
+        return *readError;
+    }
     return std::vector<std::uint8_t>(bytes.begin(),
                                      bytes.begin() + static_cast<long>(std::min(maxBytes, bytes.size())));
 }

@@ -99,6 +99,7 @@ public:
     std::vector<std::uint8_t> bytes;
     bool exists = false;
     std::optional<Error> openError;
+    std::optional<Error> readError;
     std::optional<Error> writeError;
     bool isOpenNow = false;
     int writes = 0;

@@ -212,6 +212,7 @@ private:
     std::optional<Error> m_lastPortError;
     ProgramOutcome m_programOutcome = ProgramOutcome::NotRun;
     std::string m_settingsFileProblem;
+    std::optional<std::string> m_settingsUnreadable;  // why the record could not be read
 };
 
 }  // namespace veltara::core

@@ -40,8 +40,12 @@ void Dialog::Form_Load() {
                            file.readOnlyReason() + "): changes will not be saved when the dialog closes.");
     }
     if (auto read = file.read(kSettingsSlotSize); !read) {
-        showStartupFailure("The settings file " + fileName + " cannot be read: " +
-                           sentence(read.error().text) + " The dialog starts with its start-up defaults.");
+        // The record was never seen, so saving the defaults would overwrite settings the file may
+        // still hold (COM, Reserved, the bytes after the record): shutdown leaves it alone.
+        m_settingsUnreadable = read.error().text;
+        showStartupFailure("The settings file " + fileName +
+                           " cannot be read: " + sentence(read.error().text) +
+                           " The dialog starts with its start-up defaults and will not save them.");
     } else {
         m_settings = decodeSettingsRecord(read.value());
         m_filler = settingsFiller(read.value());
@@ -105,6 +109,13 @@ void Dialog::Form_Unload() {
                                     ? std::string("is not open.")
                                     : "could not be opened (" + m_settingsFileProblem + ")."),
                     kAppTitle);
+        return;
+    }
+    if (m_settingsUnreadable) {
+        showMessage(notSaved + "could not be read at start-up (" + *m_settingsUnreadable +
+                        "), so it keeps what it holds.",
+                    kAppTitle);
+        (void)file.close();
         return;
     }
     const SettingsSlot slot = encodeSettingsRecord(m_settings, m_filler);
