@@ -65,15 +65,29 @@ TEST(PeriodCount, TypingZeroOverTheSelectionCorrectsAtOnce) {
     EXPECT_EQ(f.dialog.PeriodmsCountValue, 250);
 }
 
-TEST(PeriodCount, LocaleDecimalSeparator) {
-    DialogFixture f;
-    f.dialog.setDecimalSeparator(",");
-    f.start();
-    f.dialog.txtPeriodmsCount.setText("3,5");
-    EXPECT_EQ(f.dialog.PeriodmsCountValue, 4);
-    f.dialog.txtPeriodmsCount.setText("2.5");
-    EXPECT_EQ(f.dialog.PeriodmsCountValue, 2);
-    EXPECT_TRUE(f.messages.shown.empty());
+// The locale's decimal separator and no other: a German "1.000" draws the message instead of becoming 1.
+TEST(PeriodCount, TakesTheLocalesDecimalSeparatorOnly) {
+    struct Case {
+        const char* separator;
+        const char* text;
+        std::int32_t value;
+        bool message;
+    };
+    const Case cases[] = {
+        {".", "2.5", 2, false},     {".", "1,000", 1, true}, {",", "3,5", 4, false},
+        {",", "1.000", 1, true},    {",", "2.5", 1, true},   {"\u066B", "2\u066B5", 2, false},
+        {"\u066B", "2.5", 1, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.separator) + " " + c.text);
+        DialogFixture f;
+        f.dialog.setDecimalSeparator(c.separator);
+        f.start();
+        f.dialog.txtPeriodmsCount.setText(c.text);
+        EXPECT_EQ(f.dialog.PeriodmsCountValue, c.value);
+        EXPECT_EQ(f.messages.texts(),
+                  c.message ? std::vector<std::string>{kPeriodMessage} : std::vector<std::string>{});
+    }
 }
 
 struct ProtectCase {

@@ -91,10 +91,13 @@ TEST(DecimalInt32, SignDigitsAndFractionRoundedHalfToEven) {
     }
 }
 
-TEST(DecimalInt32, AcceptsTheLocaleSeparatorBesideThePoint) {
+TEST(DecimalInt32, AcceptsTheLocaleSeparatorOnly) {
     EXPECT_EQ(parseDecimalInt32("3,5", ","), 4);
-    EXPECT_EQ(parseDecimalInt32("3.5", ","), 4);
+    EXPECT_EQ(parseDecimalInt32("3.5", ","), std::nullopt);
+    EXPECT_EQ(parseDecimalInt32("1.000", ","), std::nullopt);
     EXPECT_EQ(parseDecimalInt32("3,5", "."), std::nullopt);
+    EXPECT_EQ(parseDecimalInt32("2\u066B5", "\u066B"), 2);
+    EXPECT_EQ(parseDecimalInt32("2.5", "\u066B"), std::nullopt);
 }
 
 }  // namespace

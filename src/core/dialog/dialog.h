@@ -153,7 +153,7 @@ public:
     // The user moved the focus (Tab, a click); raises LostFocus on the control that had it.
     void userMovedFocus(Control* to);
 
-    // The locale's decimal separator, accepted besides the point in the period count.
+    // The locale's decimal separator, the only one the period count accepts.
     void setDecimalSeparator(std::string separator) { m_decimalSeparator = std::move(separator); }
 
     // True while a programming exchange waits for the converter.

@@ -53,8 +53,7 @@ std::optional<std::uint8_t> parseHexByte(std::string_view text) {
     return static_cast<std::uint8_t>(value);
 }
 
-std::optional<std::int32_t> parseDecimalInt32(std::string_view text,
-                                              std::string_view localeDecimalSeparator) {
+std::optional<std::int32_t> parseDecimalInt32(std::string_view text, std::string_view decimalSeparator) {
     std::size_t pos = 0;
     bool negative = false;
     if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
@@ -76,12 +75,9 @@ std::optional<std::int32_t> parseDecimalInt32(std::string_view text,
     auto separatorAt = [&](std::string_view separator) {
         return !separator.empty() && text.substr(pos, separator.size()) == separator;
     };
-    std::size_t separatorLength = 0;
-    if (separatorAt(".")) {
-        separatorLength = 1;
-    } else if (separatorAt(localeDecimalSeparator)) {
-        separatorLength = localeDecimalSeparator.size();
-    }
+    // Only the locale's own separator: in a locale that writes "1.000" for a thousand, taking the point
+    // as a decimal point would turn it into 1 without a word.
+    const std::size_t separatorLength = separatorAt(decimalSeparator) ? decimalSeparator.size() : 0;
     if (separatorLength > 0) {
         pos += separatorLength;
         sawFraction = true;

@@ -16,10 +16,9 @@ int hexDigitValue(char c);
 // One or more hexadecimal digits of either case, value 0..FF; leading zeros allowed.
 std::optional<std::uint8_t> parseHexByte(std::string_view text);
 
-// Optional sign, decimal digits and an optional fraction after '.' or the locale's separator,
-// rounded half to even into a signed 32-bit value.
-std::optional<std::int32_t> parseDecimalInt32(std::string_view text,
-                                              std::string_view localeDecimalSeparator = ".");
+// Optional sign, decimal digits and an optional fraction after the locale's decimal separator (the
+// point in the C and English locales), rounded half to even into a signed 32-bit value.
+std::optional<std::int32_t> parseDecimalInt32(std::string_view text, std::string_view decimalSeparator = ".");
 
 std::string toUpperAscii(std::string_view text);
 
