@@ -202,7 +202,8 @@ TEST(CaptureSettings, ReadsEveryControlAndLeavesReservedAlone) {
     EXPECT_EQ(r.CANTrID1[0].text(), "45  ");
     EXPECT_EQ(r.PeriodmsCount.text(), "500     ");
 
-    // Grayed check boxes are stored as such; long texts keep their first four characters.
+    // Grayed check boxes are stored as such; a long text that its first four characters would change is
+    // stored as its value.
     ASSERT_TRUE(f.dialog.ChkRS232TrID.setValue(CheckBox::kGrayed));
     f.dialog.optCANTrImme1byte.setValue(true);
     f.dialog.optInputPeriodTr.setValue(true);
@@ -214,7 +215,7 @@ TEST(CaptureSettings, ReadsEveryControlAndLeavesReservedAlone) {
     EXPECT_EQ(r.CANTrMultiByte, 0);
     EXPECT_EQ(r.InputChangeTr, 0);
     EXPECT_EQ(r.InputPeriodTr, -1);
-    EXPECT_EQ(r.OutputProtectValue.text(), "000F");
+    EXPECT_EQ(r.OutputProtectValue.text(), "FF  ");
     EXPECT_EQ(r.CANFilter2[1].text(), "1   ");
 }
 

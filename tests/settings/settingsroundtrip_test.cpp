@@ -135,5 +135,62 @@ TEST(SettingsRoundTrip, EveryValidStateSurvivesSaveAndStartUp) {
     }
 }
 
+// A text the fixed width or the file's character set would change is saved as the shortest text of its
+// value; every other text as typed.
+TEST(SettingsRoundTrip, ATextThatWouldNotComeBackIsSavedAsItsValue) {
+    enum Box { Id, Period, Protect };
+    struct Case {
+        Box box;
+        const char* separator;
+        const char* typed;
+        const char* saved;
+    };
+    const Case cases[] = {
+        {Id, ".", "000FF", "FF  "},
+        {Id, ".", "00000a", "0A  "},
+        {Id, ".", "ff", "ff  "},
+        {Id, ".", "  0a ", "  0a"},
+        {Id, ".", "000F", "000F"},
+        {Period, ".", "000001000", "1000    "},
+        {Period, ".", "  1000   ", "  1000  "},
+        {Period, ".", "2.5", "2.5     "},
+        {Period, ",", "2,5", "2,5     "},
+        {Period, "\u066B", "3\u066B5", "4       "},
+        {Period, ".", "65535.499", "65535.49"},
+        {Protect, ".", "000ff", "FF  "},
+        {Protect, ".", "f", "f   "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        auto box = [&c](Dialog& d) -> TextBox& {
+            return c.box == Id       ? d.txtCANTrID1[0]
+                   : c.box == Period ? d.txtPeriodmsCount
+                                     : d.txtOutputProtectValue;
+        };
+        auto value = [&c](const Dialog& d) {
+            return c.box == Id       ? d.CANTrID1Bytes[0]
+                   : c.box == Period ? d.PeriodmsCountValue
+                                     : d.ConfigFrameBytes[27];
+        };
+        DialogFixture first;
+        first.dialog.setDecimalSeparator(c.separator);
+        first.start();
+        box(first.dialog).setText(c.typed);
+        ASSERT_TRUE(first.messages.shown.empty());
+        first.dialog.Form_Unload();
+        const ConverterSettings stored = decodeSettingsRecord(first.file.bytes);
+        EXPECT_EQ(c.box == Id       ? stored.CANTrID1[0].text()
+                  : c.box == Period ? stored.PeriodmsCount.text()
+                                    : stored.OutputProtectValue.text(),
+                  c.saved);
+
+        DialogFixture again;
+        again.dialog.setDecimalSeparator(c.separator);
+        again.file.bytes = first.file.bytes;
+        again.start();
+        EXPECT_EQ(value(again.dialog), value(first.dialog));
+    }
+}
+
 }  // namespace
 }  // namespace veltara::test

@@ -3,6 +3,7 @@
 #include "dialog/identifierrows.h"
 #include "link/portopening.h"
 #include "settings/settingscodec.h"
+#include "validation/textconversion.h"
 
 namespace veltara::core {
 
@@ -13,6 +14,23 @@ std::string sentence(std::string text) {
         text += '.';
     }
     return text;
+}
+
+std::string twoHexDigits(std::uint8_t value) {
+    constexpr char kDigits[] = "0123456789ABCDEF";
+    return {kDigits[value >> 4], kDigits[value & 0x0F]};
+}
+
+// The fixed width or the file's character set can change what a text means ("000FF" cut to "000F", a
+// decimal separator outside ISO 8859-1 turned into '?'): such a text is saved as the shortest text of
+// its value instead. Every text that comes back as the same value is saved as typed.
+template <std::size_t N, typename Parse, typename Shortest>
+void storeKeepingValue(FixedText<N>& field, const std::string& text, Parse parse, Shortest shortest) {
+    field.store(text);
+    const auto value = parse(trimSpaces(text));
+    if (value && parse(trimSpaces(field.text())) != value) {
+        field.store(shortest(*value));
+    }
 }
 
 }  // namespace
@@ -175,9 +193,12 @@ void Dialog::ApplySettings(const ConverterSettings& r) {
 
 void Dialog::CaptureSettings(ConverterSettings& r) const {
     auto flag = [](bool value) { return value ? kTrue16 : kFalse16; };
-    auto texts = [](const TextBox* boxes, IdTexts& stored) {
+    auto hex = [](FixedText<4>& field, const std::string& text) {
+        storeKeepingValue(field, text, parseHexByte, twoHexDigits);
+    };
+    auto texts = [&hex](const TextBox* boxes, IdTexts& stored) {
         for (std::size_t i = 0; i < stored.size(); ++i) {
-            stored[i].store(boxes[i].text());
+            hex(stored[i], boxes[i].text());
         }
     };
     r.COM = static_cast<std::int16_t>(CmbCOM.listIndex());
@@ -197,8 +218,11 @@ void Dialog::CaptureSettings(ConverterSettings& r) const {
     for (const IdentifierRowSpec& spec : kIdentifierRows) {
         texts(this->*spec.boxes, r.*spec.record);
     }
-    r.PeriodmsCount.store(txtPeriodmsCount.text());
-    r.OutputProtectValue.store(txtOutputProtectValue.text());
+    storeKeepingValue(
+        r.PeriodmsCount, txtPeriodmsCount.text(),
+        [this](std::string_view text) { return parseDecimalInt32(text, m_decimalSeparator); },
+        [](std::int32_t value) { return std::to_string(value); });
+    hex(r.OutputProtectValue, txtOutputProtectValue.text());
 }
 
 }  // namespace veltara::core
