@@ -8,7 +8,9 @@ namespace veltara::platform {
 
 // The settings file on disk, written in place at offset 0: never truncated, never replaced, so a link
 // keeps pointing where it did and bytes beyond the record stay as they are. One adapter per platform
-// (recordfile.cpp for POSIX, recordfile_win.cpp for Win32), picked by the build.
+// (recordfile.cpp for POSIX, recordfile_win.cpp for Win32), picked by the build. On POSIX a writable
+// file is held under an exclusive advisory lock (flock) while it is open, so that two windows never save
+// over each other, and a link that another user planted in a shared sticky folder is not followed.
 class RecordFile final : public core::SettingsFile {
 public:
     // path is used as given (a bare name resolves against the current directory at open()).
@@ -33,6 +35,9 @@ public:
     std::string readOnlyReason() const override {
         return m_readOnlyReason;
     }
+    bool lockedElsewhere() const override {
+        return m_lockedElsewhere;
+    }
     std::string displayName() const override;
 
 private:
@@ -45,6 +50,7 @@ private:
 #endif
     bool m_writable = false;
     bool m_absent = false;  // read-only mode found no file
+    bool m_lockedElsewhere = false;
     std::string m_readOnlyReason;
     std::string m_absolutePath;
 };

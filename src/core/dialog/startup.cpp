@@ -52,6 +52,9 @@ void Dialog::Form_Load() {
         m_settingsFileProblem = opened.error().text;
         showStartupFailure("The settings file " + fileName +
                            " cannot be opened: " + sentence(opened.error().text));
+    } else if (file.lockedElsewhere()) {
+        showStartupFailure("The settings file " + fileName +
+                           " is used by another window: the changes made in this window will not be saved.");
     } else if (!file.readOnlyReason().empty()) {
         m_settingsFileProblem = file.readOnlyReason();
         showStartupFailure("The settings file " + fileName + " can be read but not written (" +
@@ -127,6 +130,10 @@ void Dialog::Form_Unload() {
                                     ? std::string("is not open.")
                                     : "could not be opened (" + m_settingsFileProblem + ")."),
                     kAppTitle);
+        return;
+    }
+    if (file.lockedElsewhere()) {
+        (void)file.close();  // said at start-up; the other window saves its own settings
         return;
     }
     if (m_settingsUnreadable) {

@@ -24,6 +24,9 @@ public:
     virtual bool isOpen() const = 0;
     // Why the file is open for reading only (it could not be opened for writing); empty when writable.
     virtual std::string readOnlyReason() const = 0;
+    // Another program (another window) holds the file's lock: this one opened it for reading only.
+    // Where the system has no such lock it is never held elsewhere.
+    virtual bool lockedElsewhere() const { return false; }
     // The file as the user should see it named in a message.
     virtual std::string displayName() const = 0;
 };
