@@ -2,8 +2,16 @@
 
 #include <QApplication>
 #include <QLocale>
+#include <QTimer>
+#include <cstdlib>
 
 namespace veltara::qt {
+
+namespace {
+
+Application* g_running = nullptr;
+
+}  // namespace
 
 Application::Application()
     : m_settingsFile("quorvel.ini"),
@@ -13,15 +21,44 @@ Application::Application()
     m_messages.setWindow(&m_window);
     QObject::connect(&m_serial, &QtSerialControl::portFailed,
                      [this](const core::Error& failure) { m_dialog.portClosedByFailure(failure); });
+    QObject::connect(&m_endSignals, &EndSignals::ending, [this](int) { endUnattended(); });
+    // The window system's plug-in ends the program with exit() when the display goes away; the
+    // settings are saved on the way out, as closing the window saves them.
+    if (g_running == nullptr) {
+        g_running = this;
+        std::atexit(&Application::saveAtExit);
+    }
+}
+
+Application::~Application() {
+    if (g_running == this) {
+        g_running = nullptr;
+    }
+}
+
+void Application::endUnattended() {
+    m_messages.setUnattended();
+    // Posted, so that a handler the signal interrupted (a message box's wait) returns first.
+    QTimer::singleShot(0, &m_window, [this] { m_window.close(); });
+}
+
+void Application::saveAtExit() {
+    if (g_running != nullptr && !g_running->m_window.isUnloaded()) {
+        g_running->m_messages.setUnattended();
+        g_running->m_window.unload();
+    }
 }
 
 int Application::run() {
     m_window.load();
-    m_window.show();
-    const int code = QApplication::exec();
+    int code = 0;
+    if (m_endSignals.received() == 0) {
+        m_window.show();
+        code = QApplication::exec();
+    }
     // The loop can also end without the window being closed (the session ends); save all the same.
     m_window.unload();
-    return code;
+    return m_endSignals.received() == 0 ? code : 128 + m_endSignals.received();
 }
 
 }  // namespace veltara::qt

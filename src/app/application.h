@@ -2,6 +2,7 @@
 
 #include "dialog/dialog.h"
 #include "dialogwindow.h"
+#include "endsignals.h"
 #include "link/monotonicclock.h"
 #include "qteventpump.h"
 #include "qtmessageboxes.h"
@@ -15,14 +16,22 @@ namespace veltara::qt {
 class Application {
 public:
     Application();
+    ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
 
     // Loads the dialog, shows it and runs the event loop until the window is closed and every
-    // handler that was running (a programming exchange) has returned. The result is the exit code.
+    // handler that was running (a programming exchange) has returned. The result is the exit code:
+    // 128 plus the signal's number when an ending signal closed the window.
     int run();
 
     DialogWindow& window() { return m_window; }
 
 private:
+    // A session that ends under the window (a signal, the display gone) saves as closing does.
+    void endUnattended();
+    static void saveAtExit();
+
     platform::RecordFile m_settingsFile;
     QtSerialControl m_serial;
     QtEventPump m_pump;
@@ -33,6 +42,7 @@ private:
     // the window and any handler still on the stack when the window closes.
     core::Dialog m_dialog;
     DialogWindow m_window;
+    EndSignals m_endSignals;
 };
 
 }  // namespace veltara::qt

@@ -85,6 +85,12 @@ void Child::kill() {
     }
 }
 
+void Child::send(int signalNumber) {
+    if (m_pid > 0) {
+        ::kill(m_pid, signalNumber);
+    }
+}
+
 bool Child::finish(std::chrono::milliseconds limit) {
     if (m_pid <= 0) {
         return false;

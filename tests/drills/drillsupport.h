@@ -24,6 +24,7 @@ public:
     // Reads output until a line equal to `line` has come; false if the child ended or time ran out.
     bool waitForLine(const std::string& line, std::chrono::milliseconds limit);
     void kill();
+    void send(int signalNumber);
     // Reads the rest of the output and reaps the child, killing it once `limit` has passed; true when it
     // ended by itself.
     bool finish(std::chrono::milliseconds limit);

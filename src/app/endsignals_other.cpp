@@ -1,0 +1,12 @@
+#include "endsignals.h"
+
+namespace veltara::qt {
+
+// Systems without POSIX signals end a session through the window system, which closes the window.
+EndSignals::EndSignals(QObject* parent) : QObject(parent) {}
+
+EndSignals::~EndSignals() = default;
+
+void EndSignals::drain() {}
+
+}  // namespace veltara::qt
