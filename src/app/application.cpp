@@ -43,7 +43,8 @@ void Application::endUnattended() {
 }
 
 void Application::saveAtExit() {
-    if (g_running != nullptr && !g_running->m_window.isUnloaded()) {
+    // An exit during start-up (a message box was open) would save a half-applied record: not then.
+    if (g_running != nullptr && g_running->m_loaded && !g_running->m_window.isUnloaded()) {
         g_running->m_messages.setUnattended();
         g_running->m_window.unload();
     }
@@ -51,6 +52,7 @@ void Application::saveAtExit() {
 
 int Application::run() {
     m_window.load();
+    m_loaded = true;
     int code = 0;
     if (m_endSignals.received() == 0) {
         m_window.show();

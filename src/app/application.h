@@ -43,6 +43,7 @@ private:
     core::Dialog m_dialog;
     DialogWindow m_window;
     EndSignals m_endSignals;
+    bool m_loaded = false;
 };
 
 }  // namespace veltara::qt

@@ -65,6 +65,8 @@ TEST(ShutdownDrill, SignalsAndALostDisplaySaveAsClosingTheWindowDoes) {
         {"SIGTERM under a file-size limit below the record", SIGTERM, saved, "--fsize=100", false,
          "The settings were not saved"},
         {"display gone", 0, {}, nullptr, true, ""},
+        {"display gone during a start-up message: nothing half-applied is saved", 0, badPeriod, nullptr,
+         false, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
