@@ -47,15 +47,32 @@ TEST(IdentifierField, WorkedExamples) {
     }
 }
 
-TEST(ConfigFrame, FactoryFrameByteForByte) {
-    const ConfigFrame expected{0x03, 0x00, 0x05, 0x00, 0xE4, 0x40, 0x00, 0x00, 0xA4, 0x40, 0x00,
-                               0x00, 0xA1, 0x64, 0x40, 0x00, 0x00, 0xFF, 0xE0, 0x00, 0x00, 0x66,
-                               0x60, 0x00, 0x00, 0x2C, 0x01, 0x00, 0x66, 0x60, 0x00, 0x00, 0xED};
-    ConfigFrame frame{};
-    encodeConfigFrame(factoryInputs(), frame);
-    EXPECT_EQ(frame, expected);
-    encodeConfigFrame(factoryInputs(), frame);
-    EXPECT_EQ(frame, expected) << "a second build of the same inputs differs";
+TEST(ConfigFrame, WholeFramesByteForByte) {
+    struct Case {
+        const char* name;
+        void (*change)(FrameInputs&);
+        ConfigFrame expected;
+    };
+    const Case cases[] = {
+        {"factory", [](FrameInputs&) {}, {0x03, 0x00, 0x05, 0x00, 0xE4, 0x40, 0x00, 0x00, 0xA4, 0x40, 0x00,
+                                          0x00, 0xA1, 0x64, 0x40, 0x00, 0x00, 0xFF, 0xE0, 0x00, 0x00, 0x66,
+                                          0x60, 0x00, 0x00, 0x2C, 0x01, 0x00, 0x66, 0x60, 0x00, 0x00, 0xED}},
+        // Extended receive fills the last identifier bytes, 31 among them, which the checksum covers.
+        {"extended receive",
+         [](FrameInputs& in) { in.canRecFrmType = 1; },
+         {0x03, 0x00, 0x05, 0x00, 0xE4, 0x40, 0x00, 0x00, 0xA4, 0x40, 0x00,
+          0x00, 0xA2, 0x64, 0x40, 0x00, 0x00, 0x00, 0x08, 0x07, 0xFF, 0x00,
+          0x08, 0x03, 0x33, 0x2C, 0x01, 0x00, 0x00, 0x08, 0x03, 0x33, 0x0D}},
+    };
+    for (const Case& c : cases) {
+        FrameInputs in = factoryInputs();
+        c.change(in);
+        ConfigFrame frame{};
+        encodeConfigFrame(in, frame);
+        EXPECT_EQ(frame, c.expected) << c.name;
+        encodeConfigFrame(in, frame);
+        EXPECT_EQ(frame, c.expected) << c.name << ": a second build of the same inputs differs";
+    }
 }
 
 TEST(ConfigFrame, PeriodBytesLittleEndian) {

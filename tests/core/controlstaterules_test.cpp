@@ -109,14 +109,13 @@ TEST(CheckAndOptionRules, EnableTheirDependents) {
                                               &d.Label7,           &d.txtCANTrID1[0], &d.txtCANTrID1[1],
                                               &d.txtCANTrID1[2],   &d.txtCANTrID1[3], &d.optCANTrImme1byte,
                                               &d.optCANTrMultiByte};
-    ASSERT_TRUE(d.ChkRS232RecID.setValue(1));
-    for (Control* c : transmitGroup) {
-        EXPECT_FALSE(c->enabled()) << c->objectName();
-    }
-    EXPECT_TRUE(d.Frame5.enabled());
-    ASSERT_TRUE(d.ChkRS232RecID.setValue(0));
-    for (Control* c : transmitGroup) {
-        EXPECT_TRUE(c->enabled()) << c->objectName() << " (boxes 2 and 3 too, under Standard)";
+    // Only a checked box disables the group; greyed (2) is not checked. Boxes 2 and 3 come back too.
+    for (const auto& [value, enabled] : {std::pair{1, false}, {2, true}, {1, false}, {0, true}}) {
+        ASSERT_TRUE(d.ChkRS232RecID.setValue(value));
+        for (Control* c : transmitGroup) {
+            EXPECT_EQ(c->enabled(), enabled) << c->objectName() << " with the box at " << value;
+        }
+        EXPECT_TRUE(d.Frame5.enabled());
     }
 
     d.txtOutputProtectValue.setText("5A");

@@ -31,6 +31,13 @@ TEST(ProgramConfig, DefaultConfigThenProgramSendsTheFactoryFrame) {
         EXPECT_EQ(f.messages.shown[0].icon, MessageIcon::Information);
         f.messages.clear();
     }
+    // Each RS232 check box sets its own flag bit (the factory frame has both clear).
+    for (const auto& [receive, transmit, flags] : {std::tuple{1, 0, 0x81}, {0, 1, 0x21}}) {
+        ASSERT_TRUE(f.dialog.ChkRS232RecID.setValue(receive));
+        ASSERT_TRUE(f.dialog.ChkRS232TrID.setValue(transmit));
+        ASSERT_TRUE(f.dialog.buildConfigFrame());
+        EXPECT_EQ(f.dialog.ConfigFrameBytes[frame::kFlags], flags) << receive << transmit;
+    }
 }
 
 struct RefusalCase {

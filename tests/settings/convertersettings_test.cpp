@@ -167,17 +167,21 @@ TEST(ApplySettings, PutsTheFieldsIntoTheControlsInRecordOrder) {
     EXPECT_FALSE(f.dialog.optInputChangeTr.value());
 }
 
-TEST(ApplySettings, FalseOptionFieldsLeaveTheDesignSelection) {
-    DialogFixture f;
-    ConverterSettings r = savedRecord();
-    r.CANTrImme1byte = kFalse16;
-    r.InputPeriodTr = kFalse16;
-    // Fields 13 and 14 are never applied: even contradicting values change nothing.
-    r.CANTrMultiByte = kFalse16;
-    r.InputChangeTr = kFalse16;
-    f.dialog.ApplySettings(r);
-    EXPECT_TRUE(f.dialog.optCANTrMultiByte.value());
-    EXPECT_TRUE(f.dialog.optInputChangeTr.value());
+TEST(ApplySettings, AnyNonZeroOptionFieldSelectsAndZeroLeavesTheDesignSelection) {
+    for (const std::int16_t stored : {kFalse16, kTrue16, std::int16_t{1}, std::int16_t{255}}) {
+        DialogFixture f;
+        ConverterSettings r = savedRecord();
+        r.CANTrImme1byte = stored;
+        r.InputPeriodTr = stored;
+        // Fields 13 and 14 are never applied: even contradicting values change nothing.
+        r.CANTrMultiByte = kFalse16;
+        r.InputChangeTr = kFalse16;
+        f.dialog.ApplySettings(r);
+        EXPECT_EQ(f.dialog.optCANTrImme1byte.value(), stored != 0) << stored;
+        EXPECT_EQ(f.dialog.optCANTrMultiByte.value(), stored == 0) << stored;
+        EXPECT_EQ(f.dialog.optInputPeriodTr.value(), stored != 0) << stored;
+        EXPECT_EQ(f.dialog.optInputChangeTr.value(), stored == 0) << stored;
+    }
 }
 
 TEST(CaptureSettings, ReadsEveryControlAndLeavesReservedAlone) {

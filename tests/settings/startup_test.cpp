@@ -322,6 +322,37 @@ TEST_F(Startup, ClosingClosesThePortBeforeTheSettingsAreWritten) {
     EXPECT_FALSE(real.isOpen());
 }
 
+TEST(Shutdown, ASaveThatFailsIsSaidOnce) {
+    struct Case {
+        const char* name;
+        bool writeFails;
+        bool closeFails;
+        Texts said;
+    };
+    const Case cases[] = {
+        {"saved", false, false, {}},
+        {"write fails", true, false, {"cannot be written"}},
+        {"close fails", false, true, {"could not be closed"}},
+        {"both fail", true, true, {"cannot be written"}},
+    };
+    for (const Case& c : cases) {
+        DialogFixture f;
+        f.start();
+        if (c.writeFails) {
+            f.file.writeError = Error{ErrorCode::Io, "Input/output error"};
+        }
+        if (c.closeFails) {
+            f.file.closeError = Error{ErrorCode::Io, "Input/output error"};
+        }
+        f.dialog.Form_Unload();
+        ASSERT_EQ(f.messages.shown.size(), c.said.size()) << c.name;
+        for (std::size_t i = 0; i < c.said.size(); ++i) {
+            EXPECT_TRUE(contains(f.messages.shown[i].text, c.said[i]))
+                << c.name << ": " << f.messages.shown[i].text;
+        }
+    }
+}
+
 TEST_F(Startup, ADirectoryInPlaceOfTheFileIsReportedAndLeftAlone) {
     fs::create_directory(file());
     writeBytes(file() / "keep.txt", {'k', 'e', 'e', 'p'});

@@ -25,7 +25,9 @@ void FakeEventPump::yield() {
 
 void FakeEventPump::yieldFor(std::chrono::nanoseconds maxWait) {
     ++yields;
-    m_clock.time += std::min(step, maxWait);
+    m_clock.time += std::min(
+        step, std::max<std::chrono::nanoseconds>(std::chrono::ceil<std::chrono::milliseconds>(maxWait),
+                                                 std::chrono::milliseconds(1)));
     if (onYield) {
         onYield();
     }
@@ -139,6 +141,9 @@ Status FakeSerialControl::setSettings(std::string_view value) {
 }
 
 Status FakeSerialControl::output(std::span<const std::uint8_t> bytes) {
+    if (outputError) {
+        return *outputError;
+    }
     if (failAllOperations) {
         return vanished();
     }
@@ -199,6 +204,9 @@ Status MemorySettingsFile::write(std::span<const std::uint8_t> data) {
 
 Status MemorySettingsFile::close() {
     isOpenNow = false;
+    if (closeError) {
+        return *closeError;
+    }
     return {};
 }
 

@@ -36,7 +36,8 @@ class FakeEventPump final : public EventPump {
 public:
     explicit FakeEventPump(FakeClock& clock) : m_clock(clock) {}
     void yield() override;
-    // Waits `step`, or less when the caller's deadline comes first, as the real pump does.
+    // Waits `step`, or less when the caller's deadline comes first, but at least a millisecond, as the
+    // real pump does: a zero wait still lets time pass.
     void yieldFor(std::chrono::nanoseconds maxWait) override;
     std::chrono::nanoseconds step{std::chrono::milliseconds(5)};
     std::function<void()> onYield;
@@ -80,9 +81,10 @@ public:
     std::string settings;
     std::deque<std::uint8_t> received;
     std::vector<std::vector<std::uint8_t>> sent;
-    int pendingOutput = 0;           // bytes reported as still in the transmit buffer
-    bool failAllOperations = false;  // the device vanished
-    std::vector<std::string> log;    // operations in order, for sequence checks
+    int pendingOutput = 0;             // bytes reported as still in the transmit buffer
+    bool failAllOperations = false;    // the device vanished
+    std::optional<Error> outputError;  // only sending fails
+    std::vector<std::string> log;      // operations in order, for sequence checks
     int opens = 0;
 };
 
@@ -101,6 +103,7 @@ public:
     std::optional<Error> openError;
     std::optional<Error> readError;
     std::optional<Error> writeError;
+    std::optional<Error> closeError;
     bool isOpenNow = false;
     int writes = 0;
 };
