@@ -5,6 +5,8 @@
 #include <QFile>
 #include <filesystem>
 
+#include "ptypair.h"
+#include "serialdevices.h"
 #include "tempportfolder.h"
 
 namespace veltara::qt {
@@ -18,6 +20,23 @@ TEST(PortNames, TheFolderFollowsTheUsersConfigurationHome) {
     ASSERT_TRUE(folder.ok());
     EXPECT_EQ(portFolder().toStdString(), folder.path("veltara/ports"));
     EXPECT_EQ(portEntryPath(3).toStdString(), folder.path("veltara/ports/COM3"));
+}
+
+// An adapter with several interfaces has a by-id name for each; the whole device's is the shortest.
+TEST(PortNames, TheByIdNameIsTheShortestLinkToTheDevice) {
+    TempPortFolder folder;
+    test::PtyPair adapter;
+    test::PtyPair other;
+    ASSERT_TRUE(adapter.ok() && other.ok());
+    const std::string byId = folder.path("by-id");
+    fs::create_directory(byId);
+    fs::create_symlink(adapter.path(), byId + "/usb-Maker_Adapter_A1-if01-port0");
+    fs::create_symlink(adapter.path(), byId + "/usb-Maker_Adapter_A1-port0");
+    fs::create_symlink(other.path(), byId + "/usb-Maker_Other_B2-port0");
+    EXPECT_EQ(byIdName(adapter.path(), byId), byId + "/usb-Maker_Adapter_A1-port0");
+    EXPECT_EQ(byIdName(byId + "/usb-Maker_Other_B2-port0", byId), byId + "/usb-Maker_Other_B2-port0");
+    EXPECT_EQ(byIdName("/dev/null", byId), "");
+    EXPECT_EQ(byIdName(adapter.path(), folder.path("no-such-folder")), "");
 }
 
 TEST(PortNames, WithoutAnEntryTheUsualDevicesAreUsed) {

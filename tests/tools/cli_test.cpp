@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "clirun.h"
 #include "factoryframe.h"
 #include "session.h"
 
@@ -12,27 +13,6 @@ namespace veltara::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct CliRun {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
-
-CliRun runCli(const QStringList& arguments, const fs::path& directory) {
-    QProcess process;
-    process.setProgram(QStringLiteral(VELTARA_CLI_PATH));
-    process.setArguments(arguments);
-    process.setWorkingDirectory(QString::fromStdString(directory.string()));
-    process.start();
-    if (!process.waitForFinished(30000)) {
-        process.kill();
-        process.waitForFinished();
-        return {};
-    }
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput().toStdString(), process.readAllStandardError().toStdString()};
-}
 
 std::string hexLine(const std::vector<std::uint8_t>& bytes) {
     std::string text;
@@ -124,25 +104,43 @@ TEST(CliEncode, TheDialogsMessagesGoToStderrAsTitleAndText) {
     EXPECT_EQ(run.out.size(), 33u * 3);
 }
 
-TEST(CliDecode, RoundTripsEncodeAndNamesEveryField) {
+TEST(CliDecode, RoundTripsEncodeFromArgumentsOrStandardInputAndNamesEveryField) {
     TempDir dir;
     const std::string frame = runCli({"encode", "--defaults"}, dir.path()).out;
     QString compact = QString::fromStdString(frame).trimmed();
     compact.remove(' ');
-    for (const QStringList& args :
-         {QStringList{"decode", QString::fromStdString(frame).trimmed()}, QStringList{"decode", compact}}) {
-        const CliRun run = runCli(args, dir.path());
-        EXPECT_EQ(run.code, 0) << run.err;
+    const QString spaced = QString::fromStdString(frame).trimmed();
+    QString cStyle = "0x" + spaced;
+    cStyle.replace(" ", ", 0x");
+    struct Form {
+        QStringList args;
+        std::string input;
+    };
+    const Form forms[] = {{{spaced}, ""}, {{compact}, ""}, {{"0x" + compact}, ""},
+                          {{cStyle}, ""}, {{}, frame},     {{}, "0x" + frame}};
+    for (const Form& form : forms) {
+        CliStart start;
+        start.directory = dir.path();
+        start.input = form.input;
+        const CliRun run = runProgram(QStringList{"decode"} + form.args, start);
+        EXPECT_EQ(run.code, 0) << form.args.join(' ').toStdString() << form.input << run.err;
         for (const char* expected :
              {"RS232 baud rate", "9600", "250K", "standard 0x722", "standard 0x522", "standard 0x322",
               "standard 0x7FF", "on change", "Period ms count", "300", "Immediatly 1 byteTransmit"}) {
             EXPECT_NE(run.out.find(expected), std::string::npos) << expected << "\n" << run.out;
         }
     }
+    // Typed values: numbers, flags, identifiers as numbers with their frame type apart.
     const CliRun json = runCli({"decode", "--json", compact}, dir.path());
     EXPECT_EQ(json.code, 0);
     EXPECT_EQ(json.out.rfind("{\"checksum_ok\": true", 0), 0u) << json.out;
-    EXPECT_NE(json.out.find("\"can_transmit_id\": \"standard 0x322\""), std::string::npos) << json.out;
+    for (const char* expected :
+         {"\"rs232_baud_rate\": 9600,", "\"can_baud_rate\": 250000,",
+          "\"input_id\": 1826, \"input_id_frame_type\": \"standard\",", "\"output_protection\": false,",
+          "\"can_transmit_id\": 802, \"can_transmit_id_frame_type\": \"standard\",",
+          "\"period_ms_count\": 300,", "\"input_transmitting\": \"on_change\",", "\"checksum\": 237}"}) {
+        EXPECT_NE(json.out.find(expected), std::string::npos) << expected << "\n" << json.out;
+    }
 }
 
 TEST(CliDecode, AWrongChecksumSaysExpectedAndFound) {
@@ -173,6 +171,7 @@ TEST(CliUsage, BadArgumentsFilesAndPortsExitTwoWithAClearError) {
         {{"decode", "03 00 zz"}, "'z' at position 7 is not a hexadecimal digit"},
         {{"decode", "030"}, "write bytes as pairs"},
         {{"decode", "0300"}, "a configuration frame has 33 bytes, this has 2"},
+        {{"decode", "03 0x"}, "'0x' at position 4 is followed by no hexadecimal digit"},
         {{"program", "--defaults"}, "program needs --port PORT"},
         {{"program", "--port", "COM9"}, "COM9 is not a port"},
         {{"program", "--port", "/dev/veltara-no-such-device", "--defaults"},

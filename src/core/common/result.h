@@ -16,6 +16,7 @@ enum class ErrorCode {
     Io,    // the system reported a read or write failure
     InvalidArgument,
     Checksum,
+    Untrusted,  // another user owns or may change what decides where we send
 };
 
 struct Error {

@@ -24,6 +24,15 @@ QString resolved(const QFileInfo& info) {
 
 }  // namespace
 
+int parseComName(std::string_view name) {
+    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+    if (name.size() == 4 && upper(name[0]) == 'C' && upper(name[1]) == 'O' && upper(name[2]) == 'M' &&
+        name[3] >= '1' && name[3] <= '8') {
+        return name[3] - '0';
+    }
+    return 0;
+}
+
 QString portFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
            QStringLiteral("/veltara/ports");

@@ -1,11 +1,15 @@
 #pragma once
 
 #include <QString>
+#include <string_view>
 
 namespace veltara::qt {
 
 inline constexpr int kFirstCommPort = 1;
 inline constexpr int kLastCommPort = 8;
+
+// "COM1".."COM8", in any case, give 1..8; anything else 0.
+int parseComName(std::string_view name);
 
 // The per-user folder whose entries "COM1".."COM8" name devices, normally as symbolic links
 // (~/.config/veltara/ports). Unix only; Windows has real COM names.

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "common/systemerror.h"
+#include "portfolder.h"
 #include "portnames.h"
 #include "serialdriver.h"
 
@@ -60,6 +61,11 @@ core::Status QtSerialControl::setPortOpen(bool open) {
         return Error{ErrorCode::Refused, "The port is already open"};
     }
     m_failure.reset();
+    if (m_deviceOverride.isEmpty()) {
+        if (std::string problem = portEntryProblem(m_commPort); !problem.empty()) {
+            return Error{ErrorCode::Untrusted, std::move(problem)};
+        }
+    }
     const QString device = this->device(m_commPort);
     m_port->setPortName(device);
     m_port->setReadBufferSize(m_inBufferSize);

@@ -1,13 +1,20 @@
 #include "commands.h"
 
+#include <unistd.h>
 #include <QString>
 
+#include <cstdio>
+#include <iostream>
 #include <optional>
+#include <variant>
 
 #include "headlessdialog.h"
 #include "hexbytes.h"
+#include "jsonwriter.h"
 #include "link/framedescription.h"
+#include "portfolder.h"
 #include "portnames.h"
+#include "portscommand.h"
 #include "qteventpump.h"
 #include "qtserialcontrol.h"
 
@@ -48,10 +55,12 @@ constexpr const char* kEncodeUsage =
     "dialog would show go to stderr as 'title: text'.\n";
 
 constexpr const char* kDecodeUsage =
-    "Usage: veltara-cli decode [--json] HEX...\n"
+    "Usage: veltara-cli decode [--json] [HEX...]\n"
     "\n"
-    "Shows every field of a 33-byte configuration frame given as hexadecimal pairs (spaces optional,\n"
-    "one or several arguments). A wrong checksum is reported with the expected and the found value and\n"
+    "Shows every field of a 33-byte configuration frame given as hexadecimal pairs (spaces optional, a\n"
+    "0x before a pair or a run of pairs allowed, one or several arguments), read from standard input\n"
+    "when no bytes are given. --json prints one object with typed values. A wrong checksum is reported with "
+    "the expected and the found value and\n"
     "exits 1; a wrong length or a character that is not hexadecimal exits 2.\n";
 
 constexpr const char* kProgramUsage =
@@ -65,44 +74,30 @@ constexpr const char* kProgramUsage =
 
 constexpr const char* kPortsUsage =
     "Usage: veltara-cli ports [--json]\n"
+    "       veltara-cli ports --assign COMn DEVICE\n"
+    "       veltara-cli ports --unassign COMn\n"
     "\n"
-    "Lists COM1..COM8 with the device each one names, whether it exists and whether it can be opened.\n";
+    "Lists COM1..COM8 with the device each one names, whether it exists, whether it opens and which\n"
+    "adapter it is, then every serial device the system has with its description, maker, USB vendor and\n"
+    "product, serial number, its /dev/serial/by-id name and the COM names that point at it.\n"
+    "\n"
+    "--assign makes COMn (n = 1..8) name DEVICE, by its /dev/serial/by-id name when it has one so that\n"
+    "the name survives replugging; --unassign removes COMn's link. The links live in\n"
+    "~/.config/veltara/ports (under $XDG_CONFIG_HOME if set), which must belong to you (or root) and be\n"
+    "writable by nobody else.\n";
 
 struct Options {
     std::string command;
     std::vector<std::string> positional;
     std::optional<std::string> settings;
     std::optional<std::string> port;
+    std::optional<std::string> assign;  // ports --assign COMn DEVICE
+    std::string assignDevice;
+    std::optional<std::string> unassign;
     bool defaults = false;
     bool json = false;
     bool help = false;
 };
-
-std::string jsonString(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    char buffer[8];
-                    std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
-                    out += buffer;
-                } else {
-                    out += c;
-                }
-        }
-    }
-    return out + "\"";
-}
 
 // Parses the options after the command; returns an error text on a usage error.
 std::optional<std::string> parseOptions(const std::vector<std::string>& args, Options& o) {
@@ -129,6 +124,16 @@ std::optional<std::string> parseOptions(const std::vector<std::string>& args, Op
             if (auto e = value(o.port)) {
                 return e;
             }
+        } else if (a == "--assign") {
+            if (i + 2 >= args.size()) {
+                return "--assign needs a COM name and a device";
+            }
+            o.assign = args[++i];
+            o.assignDevice = args[++i];
+        } else if (a == "--unassign") {
+            if (auto e = value(o.unassign)) {
+                return e;
+            }
         } else if (a.rfind("--", 0) == 0) {
             return "unknown option " + a;
         } else {
@@ -137,6 +142,12 @@ std::optional<std::string> parseOptions(const std::vector<std::string>& args, Op
     }
     if (o.settings && o.defaults) {
         return "--settings and --defaults exclude each other";
+    }
+    if ((o.assign || o.unassign) && o.command != "ports") {
+        return "--assign and --unassign belong to ports";
+    }
+    if (o.assign && o.unassign) {
+        return "--assign and --unassign exclude each other";
     }
     return std::nullopt;
 }
@@ -172,21 +183,73 @@ int encodeCommand(const Options& o, std::ostream& out, std::ostream& err) {
     return kExitSuccess;
 }
 
+// What scripts read: numbers as numbers, flags as booleans, an identifier as its number with its frame
+// type beside it.
+void addField(JsonObject& json, const FrameField& field) {
+    struct Add {
+        JsonObject& json;
+        const std::string& key;
+        void operator()(std::monostate) const { json.null(key); }
+        void operator()(std::int64_t number) const { json.number(key, number); }
+        void operator()(bool flag) const { json.flag(key, flag); }
+        void operator()(const std::string& name) const { json.text(key, name); }
+        void operator()(const IdentifierValue& id) const {
+            json.number(key, id.id).text(key + "_frame_type", id.extended ? "extended" : "standard");
+        }
+    };
+    std::visit(Add{json, field.key}, field.data);
+}
+
+// A frame is 33 bytes; anything much longer on standard input is not one.
+constexpr std::size_t kMaxFrameText = 64 * 1024;
+
+std::optional<std::string> readStandardInput(std::string& error) {
+    std::string text;
+    char buffer[4096];
+    while (std::cin.read(buffer, sizeof buffer) || std::cin.gcount() > 0) {
+        text.append(buffer, static_cast<std::size_t>(std::cin.gcount()));
+        if (text.size() > kMaxFrameText) {
+            error = "standard input holds more than a frame's bytes";
+            return std::nullopt;
+        }
+    }
+    if (std::cin.bad()) {
+        error = "cannot read standard input";
+        return std::nullopt;
+    }
+    return text;
+}
+
 int decodeCommand(const Options& o, std::ostream& out, std::ostream& err) {
-    if (o.positional.empty() || o.port || o.settings || o.defaults) {
-        return usageError(
-            err, o.positional.empty() ? "decode needs the frame's bytes" : "decode takes no such option",
-            kDecodeUsage);
+    // Without bytes the frame comes from standard input, unless that is a terminal nobody types into.
+    const bool fromInput = o.positional.empty();
+    if ((fromInput && ::isatty(STDIN_FILENO)) || o.port || o.settings || o.defaults) {
+        return usageError(err,
+                          fromInput ? "decode needs the frame's bytes (as arguments or on standard input)"
+                                    : "decode takes no such option",
+                          kDecodeUsage);
     }
     std::string text;
+    std::string parseError;
+    if (fromInput) {
+        const auto input = readStandardInput(parseError);
+        if (!input) {
+            err << "veltara-cli: " << parseError << '\n';
+            return kExitUsageOrIo;
+        }
+        text = *input;
+    }
     for (const std::string& p : o.positional) {
         text += p + " ";
     }
-    std::string parseError;
     const auto bytes = parseHexBytes(text, parseError);
     if (!bytes) {
         err << "veltara-cli: " << parseError << '\n';
         return kExitUsageOrIo;
+    }
+    if (bytes->empty()) {
+        return usageError(err, "decode needs the frame's bytes (as arguments or on standard input)",
+                          kDecodeUsage);
     }
     if (bytes->size() != kConfigFrameSize) {
         err << "veltara-cli: a configuration frame has 33 bytes, this has " << bytes->size() << '\n';
@@ -197,15 +260,16 @@ int decodeCommand(const Options& o, std::ostream& out, std::ostream& err) {
         std::span<const std::uint8_t, kConfigFrameSize>(bytes->data(), kConfigFrameSize));
     const auto fields = describeFrame(frame);
     if (o.json) {
-        out << "{\"checksum_ok\": " << (checked ? "true" : "false");
+        JsonObject json;
+        json.flag("checksum_ok", checked.ok());
         if (!checked) {
-            out << ", \"error\": " << jsonString(checked.error().text);
+            json.text("error", checked.error().text);
         }
-        out << ", \"bytes\": " << jsonString(formatHexBytes(*bytes));
+        json.text("bytes", formatHexBytes(*bytes));
         for (const FrameField& f : fields) {
-            out << ", " << jsonString(f.key) << ": " << jsonString(f.value);
+            addField(json, f);
         }
-        out << "}\n";
+        out << json.str() << '\n';
     } else {
         std::size_t width = 0;
         for (const FrameField& f : fields) {
@@ -222,15 +286,6 @@ int decodeCommand(const Options& o, std::ostream& out, std::ostream& err) {
     return kExitSuccess;
 }
 
-// COM1..COM8 in any case give the port number; anything else is taken as a device path.
-int comNumber(const std::string& port) {
-    if (port.size() == 4 && (port[0] == 'C' || port[0] == 'c') && (port[1] == 'O' || port[1] == 'o') &&
-        (port[2] == 'M' || port[2] == 'm') && port[3] >= '1' && port[3] <= '8') {
-        return port[3] - '0';
-    }
-    return 0;
-}
-
 bool looksLikeComName(const std::string& port) {
     return port.size() > 3 &&
            QString::fromStdString(port.substr(0, 3)).compare("COM", Qt::CaseInsensitive) == 0 &&
@@ -242,9 +297,15 @@ int programCommand(const Options& o, std::ostream& out, std::ostream& err) {
         return usageError(err, o.port ? "program takes no such argument" : "program needs --port PORT",
                           kProgramUsage);
     }
-    const int com = comNumber(*o.port);
+    const int com = qt::parseComName(*o.port);
     if (com == 0 && looksLikeComName(*o.port)) {
         return usageError(err, *o.port + " is not a port: use COM1..COM8 or a device path", kProgramUsage);
+    }
+    if (com > 0) {
+        if (const std::string problem = qt::portEntryProblem(com); !problem.empty()) {
+            err << "veltara-cli: COM" << com << " is refused: " << problem << '\n';
+            return kExitUsageOrIo;
+        }
     }
     const QString device = com > 0 ? qt::portDevice(com) : QString::fromStdString(*o.port);
 
@@ -260,9 +321,10 @@ int programCommand(const Options& o, std::ostream& out, std::ostream& err) {
 
     auto report = [&](const char* result, const std::string& message, int code) {
         if (o.json) {
-            out << "{\"result\": " << jsonString(result) << ", \"message\": " << jsonString(message)
-                << ", \"port\": " << jsonString(device.toStdString()) << ", \"frame\": "
-                << (loaded.frame ? jsonString(formatHexBytes(*loaded.frame)) : std::string("null")) << "}\n";
+            JsonObject json;
+            json.text("result", result).text("message", message).text("port", device.toStdString());
+            loaded.frame ? json.text("frame", formatHexBytes(*loaded.frame)) : json.null("frame");
+            out << json.str() << '\n';
         } else if (code == kExitUsageOrIo) {
             err << "veltara-cli: " << message << '\n';
         } else {
@@ -293,60 +355,6 @@ int programCommand(const Options& o, std::ostream& out, std::ostream& err) {
         default:
             return report("error", "the exchange ended without a result", kExitUsageOrIo);
     }
-}
-
-struct PortProbe {
-    bool exists = false;
-    bool opens = false;
-    std::string reason;
-};
-
-// Opens the port briefly through the dialog's own serial control, so a missing, busy or forbidden
-// device is told apart and worded exactly as the window and `program` word it.
-PortProbe probePort(int commPort) {
-    PortProbe probe;
-    qt::QtSerialControl serial;
-    Status opened = serial.setCommPort(commPort);
-    if (opened) {
-        opened = serial.setPortOpen(true);
-    }
-    if (opened) {
-        probe.exists = probe.opens = true;
-        (void)serial.setPortOpen(false);
-        return probe;
-    }
-    probe.exists = opened.error().code != ErrorCode::NotFound;
-    probe.reason = opened.error().text;
-    return probe;
-}
-
-int portsCommand(const Options& o, std::ostream& out, std::ostream& err) {
-    if (!o.positional.empty() || o.port || o.settings || o.defaults) {
-        return usageError(err, "ports takes no such argument", kPortsUsage);
-    }
-    if (o.json) {
-        out << "[";
-    }
-    for (int n = qt::kFirstCommPort; n <= qt::kLastCommPort; ++n) {
-        const QString device = qt::portDevice(n);
-        const PortProbe probe = probePort(n);
-        const std::string state = !probe.exists ? "missing"
-                                  : probe.opens ? "opens"
-                                                : "does not open: " + probe.reason;
-        if (o.json) {
-            out << (n > 1 ? ", " : "") << "{\"port\": \"COM" << n
-                << "\", \"device\": " << jsonString(device.toStdString())
-                << ", \"exists\": " << (probe.exists ? "true" : "false")
-                << ", \"opens\": " << (probe.opens ? "true" : "false")
-                << ", \"reason\": " << jsonString(probe.reason) << "}";
-        } else {
-            out << "COM" << n << "  " << device.toStdString() << "  " << state << '\n';
-        }
-    }
-    if (o.json) {
-        out << "]\n";
-    }
-    return kExitSuccess;
 }
 
 }  // namespace
@@ -390,7 +398,10 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (o.command == "program") {
         return programCommand(o, out, err);
     }
-    return portsCommand(o, out, err);
+    if (!o.positional.empty() || o.port || o.settings || o.defaults || (o.json && (o.assign || o.unassign))) {
+        return usageError(err, "ports takes no such argument", kPortsUsage);
+    }
+    return portsCommand({o.json, o.assign, o.assignDevice, o.unassign}, out, err);
 }
 
 }  // namespace veltara::cli

@@ -9,9 +9,22 @@ namespace veltara::cli {
 std::optional<std::vector<std::uint8_t>> parseHexBytes(const std::string& text, std::string& error) {
     std::vector<std::uint8_t> bytes;
     int high = -1;
+    bool tokenStart = true;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+        // "0x03" as C and most dumps write a byte, or "0x0300..." for a run of them.
+        if (tokenStart && c == '0' && i + 1 < text.size() && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+            if (i + 2 >= text.size() || core::hexDigitValue(text[i + 2]) < 0) {
+                error = "'0x' at position " + std::to_string(i + 1) + " is followed by no hexadecimal digit";
+                return std::nullopt;
+            }
+            ++i;
+            tokenStart = false;
+            continue;
+        }
+        const bool separator = c == ',';
+        tokenStart = separator || c == ' ' || c == '\t' || c == '\n' || c == '\r';
+        if (tokenStart) {
             if (high >= 0) {
                 error = "a single hexadecimal digit before position " + std::to_string(i + 1) +
                         "; write bytes as pairs";

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "portfolder.h"
 #include "portnames.h"
 
 namespace veltara::sim {
@@ -42,11 +43,10 @@ core::Status PortLink::create(int port, const std::string& device) {
     }
     remove();
     const fs::path entry = qt::portEntryPath(port).toStdString();
-    std::error_code error;
-    fs::create_directories(entry.parent_path(), error);
-    if (error) {
-        return fileError("cannot create " + entry.parent_path().string(), error);
+    if (core::Status folder = qt::makePortFolder(); !folder) {
+        return folder;
     }
+    std::error_code error;
     if (fs::exists(fs::symlink_status(entry, error))) {
         if (!isLeftBehind(entry, device)) {
             const std::string target = fs::is_symlink(fs::symlink_status(entry, error))
