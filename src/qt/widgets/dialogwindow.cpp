@@ -1,6 +1,7 @@
 #include "dialogwindow.h"
 
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QLabel>
@@ -12,6 +13,7 @@
 #include "dialog/dialog.h"
 #include "dialog/identifierrows.h"
 #include "focustracker.h"
+#include "portnames.h"
 #include "porttooltip.h"
 #include "qtscreen.h"
 #include "twips.h"
@@ -207,7 +209,23 @@ void DialogWindow::nameInputsAfterLabels() {
 void DialogWindow::refreshPortToolTip() {
     const core::ComboBox& ports = m_dialog.CmbCOM;
     const std::string device = ports.listIndex() < 0 ? std::string() : m_dialog.portDevice();
-    widgetFor(ports)->setToolTip(portToolTip(ports.text(), device, m_dialog.lastPortError()));
+    PortAdapters adapters;
+    if (!device.empty()) {
+        const std::vector<SerialDevice> devices = serialDevices();
+        adapters.selected = findSerialDevice(devices, device);
+        adapters.linked = QFileInfo(portEntryPath(ports.listIndex() + 1)).isSymLink();
+        for (const SerialDevice& d : devices) {
+            bool named = false;
+            for (int port = kFirstCommPort; port <= kLastCommPort && !named; ++port) {
+                named = findSerialDevice({d}, portDevice(port).toStdString()).has_value();
+            }
+            if (!named && (d.vendorId || !d.byId.empty())) {  // adapters, not the on-board UARTs
+                adapters.unnamed.push_back(d);
+            }
+        }
+        adapters.permissionHint = permissionHint(device);
+    }
+    widgetFor(ports)->setToolTip(portToolTip(ports.text(), device, m_dialog.lastPortError(), adapters));
 }
 
 void DialogWindow::load() {
