@@ -140,14 +140,17 @@ Status RecordFile::open() {
     const auto absolute = std::filesystem::absolute(std::filesystem::path(path), ec);
     m_absolutePath = ec ? m_path : toUtf8(absolute.wstring());
 
-    // Readers are let in; other writers are not, so nobody changes the record under an open dialog.
-    // A reader must share writing, as the dialog's handle writes.
+    // Readers are let in; other writers are not, so nobody changes the record under an open dialog and
+    // the share mode is the lock that keeps a second window from saving over the first. A reader must
+    // share writing, as the dialog's handle writes.
     constexpr DWORD kReaderShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
     const auto openForReading = [&] {
         return ::CreateFileW(path.c_str(), GENERIC_READ, kReaderShare, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
     };
 
+    m_writable = m_absent = m_lockedElsewhere = false;
+    m_readOnlyReason.clear();
     HANDLE handle = INVALID_HANDLE_VALUE;
     if (m_readOnlyRequested) {
         handle = openForReading();
@@ -181,7 +184,8 @@ Status RecordFile::open() {
             if (handle == INVALID_HANDLE_VALUE) {
                 return systemError(writeError);
             }
-            m_readOnlyReason = systemError(writeError).text;
+            m_lockedElsewhere = writeError == ERROR_SHARING_VIOLATION;
+            m_readOnlyReason = m_lockedElsewhere ? "another window uses it" : systemError(writeError).text;
         }
     }
     m_handle = handle;

@@ -124,5 +124,31 @@ TEST(RecordFile, NamesOutsideAsciiAreOpenedAndReported) {
     EXPECT_EQ(readBytes(path), pattern(kSettingsSlotSize, 1));
 }
 
+// A second window on the file reads it but never writes, while readers such as the CLI still get in; once
+// the first has closed, the file is free again.
+TEST(RecordFile, ASecondWriterIsToldAndNeverWrites) {
+    TempDir dir;
+    const std::string path = (dir / "quorvel.ini").string();
+    writeBytes(path, pattern(300, 5));
+    platform::RecordFile first(path), second(path), reader(path, true);
+    ASSERT_TRUE(first.open());
+    ASSERT_TRUE(second.open());
+    ASSERT_TRUE(reader.open());
+    EXPECT_FALSE(first.lockedElsewhere());
+    EXPECT_TRUE(second.lockedElsewhere());
+    for (platform::RecordFile* file : {&second, &reader}) {
+        const auto read = file->read(kSettingsSlotSize);
+        ASSERT_TRUE(read);
+        EXPECT_EQ(read.value(), pattern(kSettingsSlotSize, 5));
+    }
+    EXPECT_FALSE(second.write(pattern(kSettingsSlotSize, 0)));
+    ASSERT_TRUE(first.write(pattern(kSettingsSlotSize, 9)));
+    ASSERT_TRUE(first.close());
+    ASSERT_TRUE(second.close());
+    ASSERT_TRUE(second.open());
+    EXPECT_FALSE(second.lockedElsewhere());
+    EXPECT_TRUE(second.write(pattern(kSettingsSlotSize, 9)));
+}
+
 }  // namespace
 }  // namespace veltara::test
