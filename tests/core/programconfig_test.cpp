@@ -2,6 +2,7 @@
 
 #include "factoryframe.h"
 #include "fakes.h"
+#include "messagetexts.h"
 #include "settings/settingscodec.h"
 
 namespace veltara::test {
@@ -67,6 +68,7 @@ TEST(ProgramConfig, AnUnencodableSettingSendsNothingAndSaysWhichRange) {
         const ConfigFrame before = f.dialog.ConfigFrameBytes;
         f.dialog.btnProgramConfig_Click();
         EXPECT_TRUE(f.serial.sent.empty()) << c.name;
+        EXPECT_EQ(f.dialog.programOutcome(), ProgramOutcome::InputError) << c.name;
         EXPECT_EQ(f.dialog.ConfigFrameBytes, before) << c.name;
         ASSERT_EQ(f.messages.shown.size(), 1u) << c.name;
         EXPECT_EQ(f.messages.shown[0].title, "Input Data Error") << c.name;
@@ -81,7 +83,7 @@ TEST(ProgramConfig, ClosedPortSendsNothing) {
     f.dialog.btnProgramConfig_Click();
     EXPECT_TRUE(f.serial.sent.empty());
     ASSERT_EQ(f.messages.shown.size(), 1u);
-    EXPECT_EQ(f.messages.shown[0].text, "Com Port fails to open, try another com port");
+    EXPECT_EQ(f.messages.shown[0].text, kPortFailure);
     EXPECT_EQ(f.messages.shown[0].title, "Veltara");
 }
 
@@ -144,6 +146,7 @@ TEST(ProgramConfig, PickingAnotherPortDuringTheWaitFailsThatExchangeWithoutReadi
     };
     f.dialog.btnProgramConfig_Click();
     EXPECT_EQ(f.messages.texts(), std::vector<std::string>{"Configuration fails!"});
+    EXPECT_EQ(f.dialog.programOutcome(), ProgramOutcome::PortChanged);
     EXPECT_EQ(f.serial.commPort, 3);
     EXPECT_TRUE(f.serial.open);
     EXPECT_EQ(f.serial.received.size(), 1u) << "the new port's bytes stay for the next exchange";
@@ -165,7 +168,7 @@ TEST(ProgramConfig, TheReplyWindowEndsAtItsDeadlineNotAtTheNextWakeUp) {
     std::chrono::nanoseconds judged{};
     f.messages.whileOpen = [&](const Message&) { judged = f.clock.time; };
     f.dialog.btnProgramConfig_Click();
-    ASSERT_EQ(f.messages.texts(), std::vector<std::string>{"Configuration is successfull!"});
+    ASSERT_EQ(f.messages.texts(), std::vector<std::string>{kSucceeds});
     // The drain takes whole wake-ups; the window then lasts exactly one second.
     const auto beyondWindow = judged - pressed - std::chrono::seconds(1);
     EXPECT_EQ(beyondWindow % f.pump.step, std::chrono::nanoseconds(0)) << beyondWindow.count();

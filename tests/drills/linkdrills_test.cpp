@@ -99,8 +99,8 @@ protected:
         messages.clear();
         dialog.Form_Unload();
         EXPECT_TRUE(messages.shown.empty()) << messages.shown[0].text;
-        ASSERT_EQ(file.writes, 1);
-        EXPECT_EQ(core::decodeSettingsRecord(file.bytes).PeriodmsCount.text(), "777     ");
+        ASSERT_EQ(fixture.file.writes, 1);
+        EXPECT_EQ(core::decodeSettingsRecord(fixture.file.bytes).PeriodmsCount.text(), "777     ");
         EXPECT_FALSE(serial.portOpen().value());
     }
 
@@ -111,10 +111,9 @@ protected:
     qt::QtSerialControl serial;
     QtTestPump pump;
     core::SteadyClock clock;
-    FakeMessageBoxes messages;
-    FakeScreen screen;
-    MemorySettingsFile file;
-    core::Dialog dialog{core::DialogServices{messages, serial, pump, clock, screen, file}};
+    DialogFixture fixture{{.serial = &serial, .pump = &pump, .clock = &clock}};
+    FakeMessageBoxes& messages = fixture.messages;
+    core::Dialog& dialog = fixture.dialog;
     int portFailures = 0;
 };
 

@@ -18,13 +18,12 @@ int main(int argc, char** argv) {
     qputenv("XDG_CONFIG_HOME", argv[1]);
     QCoreApplication app(argc, argv);
     using namespace veltara;
-    test::FakeMessageBoxes messages;
     qt::QtSerialControl serial;
     qt::QtEventPump pump;
     core::SteadyClock clock;
-    test::FakeScreen screen;
-    test::MemorySettingsFile file;
-    core::Dialog dialog{core::DialogServices{messages, serial, pump, clock, screen, file}};
+    test::DialogFixture fixture{{.serial = &serial, .pump = &pump, .clock = &clock}};
+    test::FakeMessageBoxes& messages = fixture.messages;
+    core::Dialog& dialog = fixture.dialog;
 
     dialog.Form_Load();
     dialog.setShown(true);
@@ -34,6 +33,6 @@ int main(int argc, char** argv) {
     test::printMessages("press", messages);
     dialog.Form_Unload();
     test::printMessages("unload", messages);
-    std::printf("saved\t%d\n", file.writes);
+    std::printf("saved\t%d\n", fixture.file.writes);
     return 0;
 }

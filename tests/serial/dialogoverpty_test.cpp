@@ -52,10 +52,9 @@ protected:
     qt::QtSerialControl serial;
     SimulatorPump pump{simulator};
     core::SteadyClock clock;
-    FakeMessageBoxes messages;
-    FakeScreen screen;
-    MemorySettingsFile file;
-    core::Dialog dialog{core::DialogServices{messages, serial, pump, clock, screen, file}};
+    DialogFixture fixture{{.serial = &serial, .pump = &pump, .clock = &clock}};
+    FakeMessageBoxes& messages = fixture.messages;
+    core::Dialog& dialog = fixture.dialog;
     int portFailures = 0;
 };
 
@@ -215,7 +214,7 @@ TEST_F(DialogOverPty, ClosingTheDialogDuringTheExchangeShutsDownWithoutItsMessag
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_LT(took, 800ms);
     EXPECT_FALSE(serial.portOpen().value());
-    EXPECT_EQ(file.writes, 1);
+    EXPECT_EQ(fixture.file.writes, 1);
 }
 
 }  // namespace

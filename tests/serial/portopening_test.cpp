@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes.h"
+#include "messagetexts.h"
 
 namespace veltara::test {
 namespace {
@@ -84,7 +85,7 @@ TEST(OpeningProcedure, PickingAMissingPortShowsTheMessageOnce) {
     ASSERT_TRUE(f.serial.open);
     f.serial.present = {1, 2};
     ASSERT_TRUE(f.dialog.CmbCOM.setListIndex(2));
-    EXPECT_EQ(f.messages.texts(), std::vector<std::string>{"Com Port fails to open, try another com port"});
+    EXPECT_EQ(f.messages.texts(), std::vector<std::string>{kPortFailure});
     for (const Message& m : f.messages.shown) {
         EXPECT_EQ(m.title, "Veltara");
         EXPECT_EQ(m.icon, MessageIcon::None);

@@ -301,22 +301,19 @@ private:
 };
 
 TEST_F(Startup, ClosingClosesThePortBeforeTheSettingsAreWritten) {
-    FakeMessageBoxes messages;
-    FakeSerialControl serial;
-    FakeClock clock;
-    FakeEventPump pump{clock};
-    FakeScreen screen;
     platform::RecordFile real("quorvel.ini");
     int writes = 0;
     bool portOpenAtWrite = true;
+    const FakeSerialControl* serial = nullptr;
     WatchedFile file(real, [&] {
         ++writes;
-        portOpenAtWrite = serial.open;
+        portOpenAtWrite = serial->open;
     });
-    Dialog dialog{DialogServices{messages, serial, pump, clock, screen, file}};
-    dialog.Form_Load();
-    ASSERT_TRUE(serial.open);
-    dialog.Form_Unload();
+    DialogFixture f({.file = &file});
+    serial = &f.serial;
+    f.dialog.Form_Load();
+    ASSERT_TRUE(f.serial.open);
+    f.dialog.Form_Unload();
     EXPECT_EQ(writes, 1);
     EXPECT_FALSE(portOpenAtWrite);
     EXPECT_FALSE(real.isOpen());

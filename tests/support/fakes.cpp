@@ -210,6 +210,11 @@ Status MemorySettingsFile::close() {
     return {};
 }
 
+DialogFixture::DialogFixture(RealServices real)
+    : dialog(DialogServices{real.messages ? *real.messages : messages, real.serial ? *real.serial : serial,
+                            real.pump ? *real.pump : pump, real.clock ? *real.clock : clock, screen,
+                            real.file ? *real.file : file}) {}
+
 void DialogFixture::start() {
     dialog.Form_Load();
     dialog.setShown(true);

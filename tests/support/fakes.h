@@ -118,9 +118,20 @@ struct FakeServices {
     MemorySettingsFile file;
 };
 
-// A dialog with every service faked, as the tests need it again and again.
+// Real services in place of some fakes, for the tests that need a port, a pump or a file.
+struct RealServices {
+    MessageBoxes* messages = nullptr;
+    SerialControl* serial = nullptr;
+    EventPump* pump = nullptr;
+    MonotonicClock* clock = nullptr;
+    SettingsFile* file = nullptr;
+};
+
+// The one place tests wire a dialog: every service faked unless a test hands in a real one.
 struct DialogFixture : FakeServices {
-    Dialog dialog{DialogServices{messages, serial, pump, clock, screen, file}};
+    explicit DialogFixture(RealServices real = {});
+
+    Dialog dialog;
 
     // Form_Load and the dialog shown, with the start-up messages cleared.
     void start();

@@ -41,17 +41,14 @@ private:
 
 // One run of the program without a window: the real settings file in the current directory,
 // every other service faked.
-struct HeadlessSession {
-    HeadlessSession() = default;
-    explicit HeadlessSession(std::vector<int> presentPorts) { serial.present = std::move(presentPorts); }
+struct HeadlessSession : DialogFixture {
+    HeadlessSession() : DialogFixture({.file = &recordFile}) {}
+    explicit HeadlessSession(std::vector<int> presentPorts) : HeadlessSession() {
+        serial.present = std::move(presentPorts);
+    }
 
-    FakeMessageBoxes messages;
-    FakeSerialControl serial;
-    FakeClock clock;
-    FakeEventPump pump{clock};
-    FakeScreen screen;
-    platform::RecordFile file{"quorvel.ini"};
-    Dialog dialog{DialogServices{messages, serial, pump, clock, screen, file}};
+    // Bound before it is built, as the dialog only keeps the reference until Form_Load.
+    platform::RecordFile recordFile{"quorvel.ini"};
 
     void start();
     void close() { dialog.Form_Unload(); }

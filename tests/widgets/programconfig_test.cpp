@@ -5,6 +5,7 @@
 
 #include "convertersimulator.h"
 #include "link/framedescription.h"
+#include "messagetexts.h"
 #include "portlink.h"
 #include "qteventpump.h"
 #include "qtserialcontrol.h"
@@ -56,7 +57,7 @@ TEST(WindowProgramConfig, DefaultThenProgramSendsTheFactoryFrameWhileTheWindowSt
     QTest::mouseClick(s.widget("btnProgramConfig"), Qt::LeftButton);
 
     ASSERT_EQ(s.messages.shown.size(), 1u);
-    EXPECT_EQ(s.messages.shown[0].text, "Configuration is successfull!");
+    EXPECT_EQ(s.messages.shown[0].text, kSucceeds);
     EXPECT_EQ(s.messages.shown[0].title, "config confirmation");
     EXPECT_EQ(s.messages.shown[0].icon, MessageIcon::Information);
     EXPECT_EQ(s.edit("txtCANFilter1_0")->text(), "12");

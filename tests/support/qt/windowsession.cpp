@@ -7,10 +7,7 @@
 
 namespace veltara::test {
 
-WindowSession::WindowSession(RealServices real)
-    : dialog(DialogServices{real.messages ? *real.messages : messages, real.serial ? *real.serial : serial,
-                            real.pump ? *real.pump : pump, real.clock ? *real.clock : clock, screen,
-                            real.file ? *real.file : file}) {}
+WindowSession::WindowSession(RealServices real) : DialogFixture(real) {}
 
 void WindowSession::start() {
     window.load();

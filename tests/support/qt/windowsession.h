@@ -10,17 +10,8 @@
 
 namespace veltara::test {
 
-// Real services in place of some fakes, for the tests that need a port or a file.
-struct RealServices {
-    MessageBoxes* messages = nullptr;
-    SerialControl* serial = nullptr;
-    EventPump* pump = nullptr;
-    MonotonicClock* clock = nullptr;
-    SettingsFile* file = nullptr;
-};
-
 // The real window over a dialog whose services are fakes unless a test hands in real ones.
-struct WindowSession : FakeServices {
+struct WindowSession : DialogFixture {
     explicit WindowSession(RealServices real = {});
 
     // Form_Load, then the window shown and active, as the program starts.
@@ -32,7 +23,6 @@ struct WindowSession : FakeServices {
     // Presses a key where the focus is.
     void press(Qt::Key key);
 
-    Dialog dialog;
     qt::DialogWindow window{dialog};
 };
 
