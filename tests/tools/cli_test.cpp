@@ -89,6 +89,8 @@ TEST(CliEncode, TheDialogsMessagesGoToStderrAsTitleAndText) {
     FillStartupDefaults(record);
     record.COM = 12;
     record.PeriodmsCount.store("0");
+    record.CANMask1[2].store("zz");
+    record.InputID1[0].store("zz");
     {
         std::ofstream out(dir / "settings.bin", std::ios::binary);
         const SettingsSlot slot = encodeSettingsRecord(record, SettingsFiller{});
@@ -98,9 +100,14 @@ TEST(CliEncode, TheDialogsMessagesGoToStderrAsTitleAndText) {
     EXPECT_EQ(run.code, 0);
     EXPECT_NE(run.err.find("Veltara: The settings file holds the value 12 for COM"), std::string::npos)
         << run.err;
-    EXPECT_NE(run.err.find("Input Data Error: Please enter decimal number (1 to 65535)!\n"),
-              std::string::npos)
-        << run.err;
+    // One message repeated for several boxes names the box with each.
+    for (const char* line :
+         {"Input Data Error: I/O Feature: Period ms Count: Please enter decimal number (1 to 65535)!\n",
+          "Input Data Error: CAN Receiving: Mask, byte 2: Please enter the hexcial digit (0 to FF)!\n",
+          "Input Data Error: I/O Config: Input Frame ID, byte 0: Please enter the hexcial digit (0 to "
+          "FF)!\n"}) {
+        EXPECT_NE(run.err.find(line), std::string::npos) << line << "\n" << run.err;
+    }
     EXPECT_EQ(run.out.size(), 33u * 3);
 }
 

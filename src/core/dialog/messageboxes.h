@@ -4,6 +4,8 @@
 
 namespace veltara::core {
 
+class Control;
+
 enum class MessageIcon { None, Information, Warning };
 
 // What a message is about, for callers that treat some messages apart (the command-line tool reports
@@ -15,6 +17,7 @@ struct Message {
     std::string title;
     MessageIcon icon = MessageIcon::None;
     MessageKind kind = MessageKind::General;
+    const Control* subject = nullptr;  // the box a correction is about, so a caller can name the field
 };
 
 // Modal message boxes with a single OK button: show() returns when the user has closed the box.

@@ -174,6 +174,7 @@ int encodeCommand(const Options& o, std::ostream& out, std::ostream& err) {
     OfflineSerialControl serial;
     qt::QtEventPump pump;
     HeadlessDialog headless(sourceOf(o), serial, pump, messages);
+    messages.fieldName = [&headless](const Control& box) { return headless.fieldName(box); };
     const EncodeResult result = headless.load();
     if (!result.frame) {
         err << "veltara-cli: " << result.error << '\n';
@@ -316,6 +317,7 @@ int programCommand(const Options& o, std::ostream& out, std::ostream& err) {
     serial.setDeviceOverride(device);
     qt::QtEventPump pump;
     HeadlessDialog headless(sourceOf(o), serial, pump, messages);
+    messages.fieldName = [&headless](const Control& box) { return headless.fieldName(box); };
     const EncodeResult loaded = headless.load();
     Dialog& dialog = headless.dialog();
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,6 +17,8 @@ public:
     std::vector<core::Message> shown;
     bool quiet = false;             // record only; the caller reports the outcome itself
     bool hidePortFailures = false;  // the caller reports a port failure with the system's reason
+    // The field a correction is about, as the window labels it; start-up repeats one message for many.
+    std::function<std::string(const core::Control&)> fieldName;
 };
 
 // A port that opens without a device, for building a frame without touching any serial port.
@@ -61,6 +64,8 @@ public:
 
     EncodeResult load();
     core::Dialog& dialog() { return *m_dialog; }
+    // A box as the window labels it: "CAN Receiving: Mask, byte 2", "I/O Feature: Period ms Count".
+    std::string fieldName(const core::Control& box) const;
 
 private:
     struct Parts;
