@@ -154,6 +154,13 @@ TEST(ViewModel, FocusOnlyWhenShownAndEnabledAndLostFocusOnMove) {
     d.userMovedFocus(&d.btnDefaultConfig);
     EXPECT_EQ(d.txtCANTrID1[0].text(), "05");
     EXPECT_EQ(d.focusedControl(), &d.btnDefaultConfig);
+    // Disabling the focused box passes the focus to the next box that can take it (box 1 cannot),
+    // without LostFocus: a change of Enabled raises no notification.
+    d.txtCANTrID1[2].setText("5");
+    ASSERT_TRUE(d.txtCANTrID1[2].setFocus());
+    d.txtCANTrID1[2].setEnabled(false);
+    EXPECT_EQ(d.txtCANTrID1[2].text(), "5");
+    EXPECT_EQ(d.focusedControl(), &d.txtCANTrID1[0]);
 }
 
 }  // namespace

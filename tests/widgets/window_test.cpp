@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "qtmessageboxes.h"
 #include "recordfile.h"
@@ -173,20 +174,64 @@ TEST(Window, FrameTypesCheckBoxesAndOptionsEnableAndDisableTheirBoxes) {
     EXPECT_FALSE(isChecked(s, "optInputPeriodTr"));
 }
 
-TEST(Window, EnterAndEscapeNeitherPressAButtonNorCloseTheWindow) {
+// Enter presses only the focused command button, Escape nothing; arrows walk and select within an option
+// group, round the end; the wheel leaves a list without the focus alone; a box disabled while it has the
+// focus gives the focus up without its LostFocus.
+TEST(Window, KeyboardAndMouseHabitsOfADesktopDialog) {
     WindowSession s;
     s.start();
-    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
-        s.widget("btnProgramConfig")->setFocus(Qt::TabFocusReason);
-        s.press(key);
-        s.widget("txtCANMask1_0")->setFocus(Qt::TabFocusReason);
-        s.press(key);
+    struct Key {
+        const char* widget;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        std::size_t framesSent;  // after this key
+    };
+    const Key keys[] = {
+        {"btnProgramConfig", Qt::Key_Return, {}, 1},
+        {"btnProgramConfig", Qt::Key_Enter, Qt::KeypadModifier, 2},
+        {"btnProgramConfig", Qt::Key_Escape, {}, 2},
+        {"txtCANMask1_0", Qt::Key_Return, {}, 2},
+        {"txtCANMask1_0", Qt::Key_Escape, {}, 2},
+        {"CmbRS232BaudRate", Qt::Key_Return, {}, 2},
+    };
+    for (const Key& k : keys) {
+        SCOPED_TRACE(k.widget);
+        s.widget(k.widget)->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(s.widget(k.widget), k.key, k.modifiers);
+        EXPECT_EQ(s.serial.sent.size(), k.framesSent);
     }
-    EXPECT_TRUE(s.serial.sent.empty());
     EXPECT_TRUE(s.window.isVisible());
     EXPECT_FALSE(s.window.isUnloaded());
-    QTest::keyClick(s.widget("btnProgramConfig"), Qt::Key_Space);
-    EXPECT_EQ(s.serial.sent.size(), 1u);
+
+    const struct Arrow {
+        Qt::Key key;
+        const char* selected;
+        bool periodEnabled;  // the option rule ran
+    } arrows[] = {{Qt::Key_Up, "optInputPeriodTr", true},
+                  {Qt::Key_Down, "optInputChangeTr", false},
+                  {Qt::Key_Right, "optInputPeriodTr", true},
+                  {Qt::Key_Left, "optInputChangeTr", false}};
+    s.widget("optInputChangeTr")->setFocus(Qt::TabFocusReason);
+    for (const Arrow& a : arrows) {
+        s.press(a.key);
+        EXPECT_EQ(QApplication::focusWidget(), s.widget(a.selected));
+        EXPECT_TRUE(isChecked(s, a.selected));
+        EXPECT_EQ(s.dialog.optInputPeriodTr.value(), a.periodEnabled);
+        EXPECT_EQ(s.dialog.optInputChangeTr.value(), !a.periodEnabled);
+        EXPECT_EQ(s.widget("txtPeriodmsCount")->isEnabled(), a.periodEnabled);
+    }
+
+    ASSERT_TRUE(s.dialog.cmbInputFrmType.setListIndex(1));
+    s.typeInto("txtInputID1_2", "0");
+    QWidget* list = s.widget("cmbInputFrmType");
+    QWheelEvent wheel(QPointF(10, 10), list->mapToGlobal(QPointF(10, 10)), {}, {0, 120}, Qt::NoButton, {},
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(list, &wheel);
+    EXPECT_EQ(s.dialog.cmbInputFrmType.listIndex(), 1) << "the wheel picked a frame type";
+    ASSERT_TRUE(s.dialog.cmbInputFrmType.setListIndex(0));
+    EXPECT_EQ(s.edit("txtInputID1_2")->text(), "0") << "LostFocus ran for a disabled box";
+    EXPECT_EQ(QApplication::focusWidget(), s.widget("txtInputID1_1"));
+    EXPECT_EQ(s.dialog.focusedControl(), &s.dialog.txtInputID1[1]);
 }
 
 TEST(Window, OpensWhereTheModelCentredItButNeverWithItsTitleBarOffScreen) {

@@ -14,6 +14,10 @@ void Control::setEnabled(bool enabled) {
     if (m_enabled == enabled) {
         return;
     }
+    if (!enabled && hasFocus()) {
+        // Before the views hear of it, so that they follow the model's move instead of making their own.
+        m_focusHost->focusedControlDisabled(*this);
+    }
     m_enabled = enabled;
     notify(Property::Enabled);
 }

@@ -35,6 +35,8 @@ public:
     virtual ~FocusHost() = default;
     virtual bool requestFocus(Control& control) = 0;
     virtual const Control* focusedControl() const = 0;
+    // The focused control is being disabled: the focus moves on, and no LostFocus is raised for it.
+    virtual void focusedControlDisabled(Control& control) = 0;
 };
 
 // One named control of the dialog with its design-time data and the Enabled state.

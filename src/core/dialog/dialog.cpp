@@ -176,6 +176,24 @@ bool Dialog::requestFocus(Control& control) {
     return true;
 }
 
+void Dialog::focusedControlDisabled(Control& control) {
+    // A change of Enabled raises no notification, so the focus moves on as a window moves it, to the
+    // next control in tab order that can take it, without LostFocus for the control it leaves.
+    const auto at = std::find(m_controls.begin(), m_controls.end(), &control);
+    Control* next = nullptr;
+    for (std::size_t step = 1; at != m_controls.end() && step < m_controls.size() && !next; ++step) {
+        Control* candidate =
+            m_controls[(static_cast<std::size_t>(at - m_controls.begin()) + step) % m_controls.size()];
+        if (candidate->enabled() && candidate->takesFocus()) {
+            next = candidate;
+        }
+    }
+    m_focused = next;
+    if (next) {
+        next->announceFocus();
+    }
+}
+
 void Dialog::userMovedFocus(Control* to) {
     if (to == m_focused) {
         return;

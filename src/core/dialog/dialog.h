@@ -176,6 +176,7 @@ public:
     // FocusHost
     bool requestFocus(Control& control) override;
     const Control* focusedControl() const override { return m_focused; }
+    void focusedControlDisabled(Control& control) override;
 
     // Called after the port was opened, failed to open or closed itself, so the view can show its state
     // (tests hook in here too).

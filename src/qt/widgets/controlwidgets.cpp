@@ -4,10 +4,12 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QWheelEvent>
 #include <limits>
 
 #include "dialog/checkbox.h"
@@ -24,6 +26,68 @@ namespace {
 QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
+
+// Enter (or the keypad's Enter) on a focused command button presses it, as Space does. Neither button
+// is the dialog's default: Enter anywhere else does nothing.
+class CommandButton final : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) {
+            QPushButton::keyPressEvent(event);
+        } else if (!event->isAutoRepeat()) {
+            click();
+        }
+    }
+};
+
+// Arrow keys move to the next option of the group (the options of one frame, in tab order, round the
+// end) and select it, raising its Click, as a desktop radio group does.
+class OptionButton final : public QRadioButton {
+public:
+    using QRadioButton::QRadioButton;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        const int key = event->key();
+        const int step = key == Qt::Key_Down || key == Qt::Key_Right ? 1
+                         : key == Qt::Key_Up || key == Qt::Key_Left  ? -1
+                                                                     : 0;
+        if (step == 0) {
+            QRadioButton::keyPressEvent(event);
+            return;
+        }
+        const QList<QRadioButton*> group =
+            parentWidget()->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly);
+        const qsizetype at = group.indexOf(this);
+        for (qsizetype n = 1; n < group.size(); ++n) {
+            QRadioButton* next = group[(at + step * n + group.size()) % group.size()];
+            if (next->isEnabled()) {
+                next->setFocus(step > 0 ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+                next->click();
+                return;
+            }
+        }
+    }
+};
+
+// The wheel changes a drop-down list only while the list has the focus: turning it on the way past
+// must not pick a frame type, nor run its rule.
+class DropDownList final : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+
+protected:
+    void wheelEvent(QWheelEvent* event) override {
+        if (hasFocus()) {
+            QComboBox::wheelEvent(event);
+        } else {
+            event->ignore();
+        }
+    }
+};
 
 QWidget* createKindWidget(const core::Control& control, QWidget* parent) {
     switch (control.kind()) {
@@ -47,7 +111,7 @@ QWidget* createKindWidget(const core::Control& control, QWidget* parent) {
             return edit;
         }
         case core::ControlKind::ComboBox: {
-            auto* combo = new QComboBox(parent);
+            auto* combo = new DropDownList(parent);
             for (const std::string& item : static_cast<const core::ComboBox&>(control).items()) {
                 combo->addItem(qs(item));
             }
@@ -57,14 +121,14 @@ QWidget* createKindWidget(const core::Control& control, QWidget* parent) {
         case core::ControlKind::CheckBox:
             return new QCheckBox(qs(control.caption()), parent);
         case core::ControlKind::OptionButton: {
-            auto* option = new QRadioButton(qs(control.caption()), parent);
+            auto* option = new OptionButton(qs(control.caption()), parent);
             // The model keeps the group (a button can be cleared without selecting its partner),
             // so Qt must not enforce one of its own.
             option->setAutoExclusive(false);
             return option;
         }
         case core::ControlKind::CommandButton: {
-            auto* button = new QPushButton(qs(control.caption()), parent);
+            auto* button = new CommandButton(qs(control.caption()), parent);
             button->setAutoDefault(false);
             button->setDefault(false);
             return button;

@@ -15,8 +15,8 @@ class FocusTracker;
 // The configuration dialog on screen: one widget per control of the view model, placed, captioned
 // and painted as the model describes and bound to it both ways. The rules all live in the model.
 //
-// A plain window rather than a QDialog: the dialog has no default and no cancel button, so Enter
-// and Escape must neither press a button nor close it.
+// A plain window rather than a QDialog: the dialog has no default and no cancel button, so Escape
+// must not close it and Enter presses only the command button that has the focus.
 class DialogWindow final : public QWidget {
     Q_OBJECT
 
