@@ -196,7 +196,8 @@ private:
     void openPort(const std::function<void(const Error&)>& onStepFailed);
     void showPortFailure();
     void showStartupFailure(const std::string& text);
-    void showMessage(std::string text, std::string title, MessageIcon icon = MessageIcon::None);
+    void showMessage(std::string text, std::string title, MessageIcon icon = MessageIcon::None,
+                     std::string field = {});
 
     DialogServices m_services;
     ConverterSettings m_settings;

@@ -7,8 +7,8 @@ namespace veltara::core {
 void correctEntry(TextBox& box, const std::function<void()>& resetValue, std::string_view message,
                   std::string_view resetText, MessageBoxes& messages) {
     resetValue();
-    messages.show(
-        {std::string(message), kInputDataErrorTitle, MessageIcon::None, MessageKind::General, &box});
+    messages.show({std::string(message), kInputDataErrorTitle, MessageIcon::None, MessageKind::General, &box,
+                   box.objectName()});
     // The nested Change run on the reset text stores the reset value again and passes every check.
     box.setText(std::string(resetText));
     box.setSelStart(0);

@@ -18,6 +18,9 @@ struct Message {
     MessageIcon icon = MessageIcon::None;
     MessageKind kind = MessageKind::General;
     const Control* subject = nullptr;  // the box a correction is about, so a caller can name the field
+    // The control the message is about (its object name, e.g. "txtCANTrID1_2"); empty when none.
+    // The window shows the box itself; a caller without a window names the field from it.
+    std::string field{};
 };
 
 // Modal message boxes with a single OK button: show() returns when the user has closed the box.

@@ -158,18 +158,19 @@ void Dialog::Form_Unload() {
 }
 
 void Dialog::ApplySettings(const ConverterSettings& r) {
-    auto refused = [this](const char* field, int value) {
-        showStartupFailure("The settings file holds the value " + std::to_string(value) + " for " + field +
-                           ", which the dialog cannot take; the dialog keeps its own value.");
+    auto refused = [this](const Control& control, const char* field, int value) {
+        showMessage("The settings file holds the value " + std::to_string(value) + " for " + field +
+                        ", which the dialog cannot take; the dialog keeps its own value.",
+                    kAppTitle, MessageIcon::None, control.objectName());
     };
     auto list = [&](ComboBox& combo, const char* field, std::int16_t value) {
         if (!combo.setListIndex(value)) {
-            refused(field, value);
+            refused(combo, field, value);
         }
     };
     auto check = [&](CheckBox& box, const char* field, std::int16_t value) {
         if (!box.setValue(value)) {
-            refused(field, value);
+            refused(box, field, value);
         }
     };
     auto texts = [](TextBox* boxes, const IdTexts& stored) {
