@@ -1,9 +1,17 @@
 // veltara-cli as scripts run it: the real executable, its output and its exit codes.
 #include <gtest/gtest.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
+#include <QThread>
+#include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+
+#include <sys/stat.h>
 
 #include "clirun.h"
 #include "factoryframe.h"
@@ -33,6 +41,17 @@ TEST(CliEncode, DefaultsPrintTheFactoryFrameAndTouchNoFile) {
     const CliRun plain = runCli({"encode"}, dir.path());
     EXPECT_EQ(plain.code, 0) << plain.err;
     EXPECT_FALSE(fs::exists(dir / "quorvel.ini")) << "encode must never create the settings file";
+}
+
+// A record whose port number the dialog refuses and whose period it corrects.
+void writeRefusedValues(const fs::path& path) {
+    ConverterSettings record;
+    FillStartupDefaults(record);
+    record.COM = 12;
+    record.PeriodmsCount.store("0");
+    std::ofstream out(path, std::ios::binary);
+    const SettingsSlot slot = encodeSettingsRecord(record, SettingsFiller{});
+    out.write(reinterpret_cast<const char*>(slot.data()), static_cast<std::streamsize>(slot.size()));
 }
 
 struct DialogChange {
@@ -83,7 +102,7 @@ TEST(CliEncode, PrintsWhatTheDialogSendsForTheFileItSaved) {
     }
 }
 
-TEST(CliEncode, TheDialogsMessagesGoToStderrAsTitleAndText) {
+TEST(CliEncode, TheDialogsMessagesGoToStderrNamingTheirField) {
     TempDir dir;
     ConverterSettings record;
     FillStartupDefaults(record);
@@ -98,7 +117,9 @@ TEST(CliEncode, TheDialogsMessagesGoToStderrAsTitleAndText) {
     }
     const CliRun run = runCli({"encode", "--settings", "settings.bin"}, dir.path());
     EXPECT_EQ(run.code, 0);
-    EXPECT_NE(run.err.find("Veltara: The settings file holds the value 12 for COM"), std::string::npos)
+    EXPECT_NE(
+        run.err.find("Veltara (RS232 Config > RS232 Port): The settings file holds the value 12 for COM"),
+        std::string::npos)
         << run.err;
     // One message repeated for several boxes names the box with each.
     for (const char* line :
@@ -164,33 +185,49 @@ struct UsageCase {
     const char* error;
 };
 
-TEST(CliUsage, BadArgumentsFilesAndPortsExitTwoWithAClearError) {
+TEST(CliUsage, BadArgumentsFilesAndPortsExitTwoWithOneClearLine) {
     TempDir dir;
     fs::create_directory(dir / "folder");
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    QStringList seventeen = {"program", "--defaults"};
+    for (int i = 0; i < 17; ++i) {
+        seventeen << "--port" << QString("/dev/veltara-%1").arg(i);
+    }
     const UsageCase cases[] = {
-        {{}, "Usage: veltara-cli COMMAND"},
+        {{}, "no command given (see 'veltara-cli --help')"},
         {{"flash"}, "unknown command 'flash'"},
-        {{"encode", "--bogus"}, "unknown option --bogus"},
+        {{"encode", "--bogus"}, "unknown option --bogus (see 'veltara-cli encode --help')"},
         {{"encode", "--settings"}, "--settings needs a value"},
+        {{"encode", "--json=yes"}, "--json takes no value"},
         {{"encode", "--settings", "x", "--defaults"}, "--settings and --defaults exclude each other"},
         {{"encode", "--settings", "folder"}, "it is a directory"},
+        {{"encode", "--settings", "fifo"}, "fifo: it is a pipe"},
+        {{"encode", "--settings=/dev/null"}, "/dev/null: it is a device"},
+        {{"encode", "--settings", "missing.ini"}, "missing.ini: No such file or directory"},
+        {{"program", "--port", "COM1", "--settings", "fifo"}, "fifo: it is a pipe"},
+        {{"program", "--port", "COM1"}, "no settings: ./quorvel.ini does not exist"},
         {{"decode"}, "decode needs the frame's bytes"},
         {{"decode", "03 00 zz"}, "'z' at position 7 is not a hexadecimal digit"},
         {{"decode", "030"}, "write bytes as pairs"},
         {{"decode", "0300"}, "a configuration frame has 33 bytes, this has 2"},
         {{"decode", "03 0x"}, "'0x' at position 4 is followed by no hexadecimal digit"},
         {{"program", "--defaults"}, "program needs --port PORT"},
-        {{"program", "--port", "COM9"}, "COM9 is not a port"},
+        {{"program", "--port", "", "--defaults"}, "--port needs a port name, not an empty text"},
+        {{"program", "--port=", "--defaults"}, "--port needs a port name, not an empty text"},
+        {{"program", "--port=COM9", "--defaults"}, "COM9 is not a port"},
+        {{"program", "--port", "COM2", "--port=com2", "--defaults"}, "COM2 and com2 name the same device"},
+        {seventeen, "at most 16 ports at once"},
+        {{"program", "--port", "COM1", "--defaults", "--settle", "soon"}, "--settle takes milliseconds"},
+        {{"program", "--port", "COM1", "--defaults", "--settle=-5"}, "--settle takes milliseconds"},
         {{"program", "--port", "/dev/veltara-no-such-device", "--defaults"},
          "cannot open /dev/veltara-no-such-device: No such file or directory"},
     };
     for (const auto& c : cases) {
         const CliRun run = runCli(c.args, dir.path());
-        EXPECT_EQ(run.code, 2) << c.args.join(' ').toStdString();
-        EXPECT_NE(run.err.find(c.error), std::string::npos) << c.args.join(' ').toStdString() << "\n"
-                                                            << run.err;
-        EXPECT_EQ(run.err.find("Com Port fails to open"), std::string::npos)
-            << "the port failure is told once";
+        const std::string name = c.args.join(' ').toStdString();
+        EXPECT_EQ(run.code, 2) << name;
+        EXPECT_NE(run.err.find(c.error), std::string::npos) << name << "\n" << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << name << "\n" << run.err;
     }
 }
 
@@ -266,6 +303,183 @@ TEST(CliProgram, JsonCarriesTheFrameSent) {
               "{\"result\": \"success\", \"message\": \"Configuration is successfull!\", \"port\": \"" +
                   sim.device().toStdString() + "\", \"frame\": \"" + hexLine(kFactoryFrame).substr(0, 98) +
                   "\"}\n");
+}
+
+TEST(CliProgram, StartUpCorrectionsStopTheSendUnlessAccepted) {
+    TempDir dir;
+    writeRefusedValues(dir / "quorvel.ini");
+    Simulator sim("ack");
+    ASSERT_FALSE(sim.device().isEmpty());
+    const CliRun refused = runCli({"program", "--port", sim.device()}, dir.path());
+    EXPECT_EQ(refused.code, 2);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_NE(refused.err.find("nothing was sent"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("  Input Data Error (I/O Feature > Period ms Count): Please enter decimal"),
+              std::string::npos)
+        << refused.err;
+
+    const CliRun json = runCli({"program", "--port", sim.device(), "--json"}, dir.path());
+    EXPECT_EQ(json.code, 2);
+    const QJsonObject object = QJsonDocument::fromJson(QByteArray::fromStdString(json.out)).object();
+    EXPECT_EQ(object["result"].toString(), "error") << json.out;
+    const QJsonArray corrections = object["corrections"].toArray();
+    ASSERT_EQ(corrections.size(), 2) << json.out;
+    EXPECT_EQ(corrections[0].toObject()["field"].toString(), "RS232 Config > RS232 Port");
+    EXPECT_EQ(corrections[1].toObject()["message"].toString(), "Please enter decimal number (1 to 65535)!");
+
+    const CliRun accepted = runCli({"program", "--port", sim.device(), "--accept-corrections"}, dir.path());
+    EXPECT_EQ(accepted.code, 0) << accepted.err;
+    EXPECT_EQ(accepted.out, "Configuration is successfull!\n");
+}
+
+// A converter answering half a second after the window: its run fails, and so does every following
+// run, which must neither take the late byte for its own reply nor leave one behind.
+TEST(CliProgram, ALateAnswerFailsItsOwnRunAndNoOther) {
+    TempDir dir;
+    Simulator sim("late");
+    ASSERT_FALSE(sim.device().isEmpty());
+    const CliRun caught =
+        runCli({"program", "--port", sim.device(), "--defaults", "--settle", "1000"}, dir.path());
+    EXPECT_EQ(caught.code, 1);
+    EXPECT_EQ(caught.out, "Configuration fails! The converter answered after the one-second window.\n");
+    for (int run = 1; run <= 4; ++run) {
+        const CliRun next = runCli({"program", "--port", sim.device(), "--defaults"}, dir.path());
+        EXPECT_EQ(next.code, 1) << "back-to-back run " << run << ": " << next.out;
+    }
+    const CliRun off = runCli({"program", "--port", sim.device(), "--defaults", "--settle=0"}, dir.path());
+    EXPECT_EQ(off.out, "Configuration fails!\n") << "with no settle time the window alone judges";
+}
+
+struct GangCase {
+    std::vector<const char*> replies;  // nullptr: a device that does not exist
+    int code;
+};
+
+TEST(CliProgram, AGangIsProgrammedTogetherAndExitsWithItsWorstVerdict) {
+    const GangCase cases[] = {
+        {{"ack", "ack", "ack"}, 0},
+        {{"ack", "nak", "ack"}, 1},
+        {{"silent", "ack"}, 1},
+        {{"ack", nullptr, "nak"}, 2},
+    };
+    TempDir dir;
+    for (const GangCase& c : cases) {
+        std::vector<std::unique_ptr<Simulator>> sims;
+        QStringList args = {"program", "--defaults", "--json"};
+        for (const char* reply : c.replies) {
+            QString device = "/dev/veltara-no-such-device";
+            if (reply) {
+                device = sims.emplace_back(std::make_unique<Simulator>(reply))->device();
+            }
+            args << "--port=" + device;
+        }
+        const CliRun run = runCli(args, dir.path());
+        const std::string name = args.join(' ').toStdString();
+        EXPECT_EQ(run.code, c.code) << name << "\n" << run.out << run.err;
+        const QStringList lines = QString::fromStdString(run.out).split('\n', Qt::SkipEmptyParts);
+        ASSERT_EQ(lines.size(), static_cast<qsizetype>(c.replies.size())) << run.out;
+        for (std::size_t i = 0; i < c.replies.size(); ++i) {
+            const QJsonObject line =
+                QJsonDocument::fromJson(lines[static_cast<qsizetype>(i)].toUtf8()).object();
+            const char* expected = !c.replies[i]                        ? "error"
+                                   : std::string(c.replies[i]) == "ack" ? "success"
+                                                                        : "failure";
+            EXPECT_EQ(line["result"].toString().toStdString(), expected) << name << " port " << i;
+            EXPECT_EQ(line["port"].toString(), args[3 + static_cast<qsizetype>(i)].mid(7)) << name;
+        }
+    }
+    Simulator a("ack");
+    Simulator b("silent");
+    const CliRun text =
+        runCli({"program", "--defaults", "--port", a.device(), "--port", b.device()}, dir.path());
+    EXPECT_EQ(text.out, a.device().toStdString() + ": Configuration is successfull!\n" +
+                            b.device().toStdString() + ": Configuration fails!\n");
+}
+
+// The lock file Qt keeps for an open serial device.
+fs::path lockFileOf(const QString& device) {
+    QString name = device.mid(5);
+    name.replace('/', '_');
+    for (const char* folder : {"/var/lock", "/run/lock", "/tmp"}) {
+        if (fs::exists(fs::path(folder) / ("LCK.." + name.toStdString()))) {
+            return fs::path(folder) / ("LCK.." + name.toStdString());
+        }
+    }
+    return {};
+}
+
+TEST(CliProgram, StoppingItClosesThePortReleasesTheLockAndExitsAsTheSignalSays) {
+    TempDir dir;
+    Simulator sim("silent");
+    ASSERT_FALSE(sim.device().isEmpty());
+    for (const auto& [signal, code] : {std::pair{SIGINT, 130}, std::pair{SIGTERM, 143}}) {
+        QProcess cli;
+        cli.setWorkingDirectory(QString::fromStdString(dir.path().string()));
+        cli.start(QStringLiteral(VELTARA_CLI_PATH), {"program", "--port", sim.device(), "--defaults"});
+        ASSERT_TRUE(cli.waitForStarted());
+        fs::path lock;
+        for (int i = 0; i < 200 && lock.empty(); ++i) {
+            QThread::msleep(5);
+            lock = lockFileOf(sim.device());
+        }
+        ASSERT_FALSE(lock.empty()) << "the port was never locked";
+        ::kill(static_cast<pid_t>(cli.processId()), signal);
+        ASSERT_TRUE(cli.waitForFinished(5000));
+        EXPECT_EQ(cli.exitStatus(), QProcess::NormalExit) << signal;
+        EXPECT_EQ(cli.exitCode(), code) << signal;
+        EXPECT_FALSE(fs::exists(lock)) << signal;
+        const CliRun again =
+            runCli({"program", "--port", sim.device(), "--defaults", "--settle=0"}, dir.path());
+        EXPECT_EQ(again.code, 1) << "the port opens again: " << again.err;
+    }
+}
+
+// Runs the executable from a shell line, for what QProcess cannot arrange: raw bytes in arguments, a
+// closed stdout, a pipe whose reader has gone.
+CliRun runShell(const std::string& line, const fs::path& directory) {
+    QProcess shell;
+    shell.setWorkingDirectory(QString::fromStdString(directory.string()));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("CLI", VELTARA_CLI_PATH);
+    shell.setProcessEnvironment(environment);
+    shell.start("/bin/bash", {"-c", QString::fromStdString(line)});
+    if (!shell.waitForFinished(30000)) {
+        return {};
+    }
+    return {shell.exitCode(), shell.readAllStandardOutput().toStdString(),
+            shell.readAllStandardError().toStdString()};
+}
+
+TEST(CliOutput, AnOutputThatFailsIsAnErrorAndJsonIsAlwaysValid) {
+    TempDir dir;
+    struct WriteCase {
+        const char* line;
+        const char* error;
+    };
+    const WriteCase writes[] = {
+        {R"("$CLI" encode --defaults >/dev/full; echo "exit $?" >&2)", "No space left on device\nexit 2"},
+        {R"("$CLI" encode --defaults >&-; echo "exit $?" >&2)", "Bad file descriptor\nexit 2"},
+        // The reader closes its end and only then lets the writer start: no race with the pipe.
+        {R"(mkfifo go; { read < go; "$CLI" encode --defaults; echo "exit $?" >&2; } | { exec 0<&-; echo > go; })",
+         "Broken pipe\nexit 2"},
+    };
+    for (const WriteCase& w : writes) {
+        const CliRun run = runShell(w.line, dir.path());
+        EXPECT_NE(run.err.find(std::string("veltara-cli: cannot write to standard output: ") + w.error),
+                  std::string::npos)
+            << w.line << "\n"
+            << run.err;
+    }
+
+    const CliRun raw =
+        runShell(R"("$CLI" program --json --port /dev/null --settings $'caf\xe9\xff.ini')", dir.path());
+    EXPECT_EQ(raw.code, 2);
+    const QString decoded = QString::fromUtf8(raw.out);
+    EXPECT_EQ(decoded.toUtf8().toStdString(), raw.out) << "not UTF-8: " << raw.out;
+    QJsonParseError error;
+    const QJsonObject object = QJsonDocument::fromJson(QByteArray::fromStdString(raw.out), &error).object();
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << raw.out;
+    EXPECT_TRUE(object["message"].toString().contains(QString::fromUtf8("caf\u00e9\u00ff.ini"))) << raw.out;
 }
 
 }  // namespace

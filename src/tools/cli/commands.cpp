@@ -1,15 +1,22 @@
 #include "commands.h"
 
 #include <unistd.h>
+
+#include <QFileInfo>
 #include <QString>
 
+#include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <iostream>
 #include <optional>
 #include <variant>
 
+#include "fieldlabels.h"
+#include "gangprogrammer.h"
 #include "headlessdialog.h"
 #include "hexbytes.h"
+#include "jsontext.h"
 #include "jsonwriter.h"
 #include "link/framedescription.h"
 #include "portfolder.h"
@@ -17,6 +24,8 @@
 #include "portscommand.h"
 #include "qteventpump.h"
 #include "qtserialcontrol.h"
+#include "settingspath.h"
+#include "stopsignals.h"
 
 #ifndef VELTARA_VERSION
 #define VELTARA_VERSION "0.0.0"
@@ -49,10 +58,11 @@ constexpr const char* kUsage =
 constexpr const char* kEncodeUsage =
     "Usage: veltara-cli encode [--settings FILE | --defaults]\n"
     "\n"
-    "Runs the dialog's start-up on FILE (default ./quorvel.ini; a missing file gives the start-up\n"
-    "defaults; the file is only read, never created or written), or takes the factory values with\n"
-    "--defaults, and prints the 33-byte frame as upper-case hexadecimal pairs on one line. Messages the\n"
-    "dialog would show go to stderr as 'title: text'.\n";
+    "Runs the dialog's start-up on FILE (default ./quorvel.ini; without --settings a missing file gives\n"
+    "the start-up defaults; the file is only read, never created or written), or takes the factory\n"
+    "values with --defaults, and prints the 33-byte frame as upper-case hexadecimal pairs on one line.\n"
+    "A FILE that is missing, unreadable or not a regular file is an error. Messages the dialog would\n"
+    "show go to stderr as 'title (field): text'.\n";
 
 constexpr const char* kDecodeUsage =
     "Usage: veltara-cli decode [--json] [HEX...]\n"
@@ -64,13 +74,27 @@ constexpr const char* kDecodeUsage =
     "exits 1; a wrong length or a character that is not hexadecimal exits 2.\n";
 
 constexpr const char* kProgramUsage =
-    "Usage: veltara-cli program --port PORT [--settings FILE | --defaults] [--json]\n"
+    "Usage: veltara-cli program --port PORT [--port PORT...] [--settings FILE | --defaults]\n"
+    "                           [--accept-corrections] [--settle MS] [--json]\n"
     "\n"
     "Sends the configuration to the converter on PORT (a device path such as /dev/ttyUSB0, or COM1..COM8\n"
     "resolved as the dialog resolves them) at 9600 8N1, waits one second for the acknowledgement 0x55 and\n"
-    "prints \"Configuration is successfull!\" (exit 0) or \"Configuration fails!\" (exit 1). --json prints "
-    "a\n"
-    "machine-readable result that includes the frame sent.\n";
+    "prints \"Configuration is successfull!\" or \"Configuration fails!\". Up to 16 --port options program\n"
+    "that many converters at once with the same frame, one result line per port, each prefixed with its\n"
+    "port. --port=PORT works as well.\n"
+    "\n"
+    "The settings come from FILE, else ./quorvel.ini, else --defaults gives the factory values; a missing\n"
+    "or unreadable file is an error. When the dialog's start-up would have shown messages (a stored value\n"
+    "refused or corrected), nothing is sent: the messages are printed with the field each one is about,\n"
+    "unless --accept-corrections sends the corrected values.\n"
+    "\n"
+    "What arrives before the frame is discarded. After the window the port is watched for MS milliseconds\n"
+    "more (default 500, 0 turns it off): a byte then means the converter answered late, and the run\n"
+    "fails, so that a late answer is never taken for the next run's reply.\n"
+    "\n"
+    "--json prints one object per port with the result and the frame sent. Exit 0 when every converter\n"
+    "accepted, 1 when any refused, stayed silent or answered late, 2 for a usage, file or port error;\n"
+    "Ctrl-C or SIGTERM closes the ports and exits 130 or 143.\n";
 
 constexpr const char* kPortsUsage =
     "Usage: veltara-cli ports [--json]\n"
@@ -86,43 +110,74 @@ constexpr const char* kPortsUsage =
     "~/.config/veltara/ports (under $XDG_CONFIG_HOME if set), which must belong to you (or root) and be\n"
     "writable by nobody else.\n";
 
+// A production station's gang: more ports than this is a typing mistake rather than a gang.
+constexpr std::size_t kMaxPorts = 16;
+constexpr int kMaxSettleMs = 60000;
+
 struct Options {
     std::string command;
     std::vector<std::string> positional;
     std::optional<std::string> settings;
-    std::optional<std::string> port;
+    std::vector<std::string> ports;
+    std::optional<std::string> settle;
     std::optional<std::string> assign;  // ports --assign COMn DEVICE
     std::string assignDevice;
     std::optional<std::string> unassign;
     bool defaults = false;
+    bool acceptCorrections = false;
     bool json = false;
     bool help = false;
 };
 
-// Parses the options after the command; returns an error text on a usage error.
+// Parses the options after the command; returns an error text on a usage error. An option that takes
+// a value takes it as the next argument or after '=' ("--port=COM1").
 std::optional<std::string> parseOptions(const std::vector<std::string>& args, Options& o) {
     for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&](std::optional<std::string>& into) -> std::optional<std::string> {
-            if (i + 1 >= args.size()) {
-                return a + " needs a value";
+        std::string a = args[i];
+        std::optional<std::string> attached;
+        if (const auto equals = a.find('='); a.rfind("--", 0) == 0 && equals != std::string::npos) {
+            attached = a.substr(equals + 1);
+            a.erase(equals);
+        }
+        auto value = [&]() -> std::optional<std::string> {
+            if (attached) {
+                return attached;
             }
-            into = args[++i];
+            if (i + 1 >= args.size()) {
+                return std::nullopt;
+            }
+            return args[++i];
+        };
+        auto flag = [&](bool& into) -> std::optional<std::string> {
+            if (attached) {
+                return a + " takes no value";
+            }
+            into = true;
             return std::nullopt;
         };
+        std::optional<std::string> problem;
         if (a == "--help" || a == "-h") {
-            o.help = true;
+            problem = flag(o.help);
         } else if (a == "--json") {
-            o.json = true;
+            problem = flag(o.json);
         } else if (a == "--defaults") {
-            o.defaults = true;
-        } else if (a == "--settings") {
-            if (auto e = value(o.settings)) {
-                return e;
+            problem = flag(o.defaults);
+        } else if (a == "--accept-corrections") {
+            problem = flag(o.acceptCorrections);
+        } else if (a == "--settings" || a == "--port" || a == "--settle") {
+            const std::optional<std::string> v = value();
+            if (!v) {
+                return a + " needs a value";
             }
-        } else if (a == "--port") {
-            if (auto e = value(o.port)) {
-                return e;
+            if (a == "--settings") {
+                o.settings = v;
+            } else if (a == "--settle") {
+                o.settle = v;
+            } else if (v->empty()) {
+                // An unset variable in a script ("--port $PORT") must not fall back to some other port.
+                return "--port needs a port name, not an empty text";
+            } else {
+                o.ports.push_back(*v);
             }
         } else if (a == "--assign") {
             if (i + 2 >= args.size()) {
@@ -131,13 +186,17 @@ std::optional<std::string> parseOptions(const std::vector<std::string>& args, Op
             o.assign = args[++i];
             o.assignDevice = args[++i];
         } else if (a == "--unassign") {
-            if (auto e = value(o.unassign)) {
-                return e;
+            o.unassign = value();
+            if (!o.unassign) {
+                return a + " needs a value";
             }
         } else if (a.rfind("--", 0) == 0) {
             return "unknown option " + a;
         } else {
             o.positional.push_back(a);
+        }
+        if (problem) {
+            return problem;
         }
     }
     if (o.settings && o.defaults) {
@@ -149,12 +208,39 @@ std::optional<std::string> parseOptions(const std::vector<std::string>& args, Op
     if (o.assign && o.unassign) {
         return "--assign and --unassign exclude each other";
     }
+    if (o.ports.size() > kMaxPorts) {
+        return "at most " + std::to_string(kMaxPorts) + " ports at once";
+    }
     return std::nullopt;
 }
 
-int usageError(std::ostream& err, const std::string& text, const char* usage) {
-    err << "veltara-cli: " << text << "\n\n" << usage;
+// One line that says what is wrong and where the help is; the help itself would bury the error.
+int usageError(std::ostream& err, const std::string& text, const std::string& command = {}) {
+    err << "veltara-cli: " << text << " (see 'veltara-cli " << (command.empty() ? "" : command + " ")
+        << "--help')\n";
     return kExitUsageOrIo;
+}
+
+int fileError(std::ostream& err, const std::string& text) {
+    err << "veltara-cli: " << text << '\n';
+    return kExitUsageOrIo;
+}
+
+// Why the named settings file cannot be used, as the user should read it; nullopt when it can.
+std::optional<std::string> settingsProblem(const Options& o) {
+    if (!o.settings) {
+        return std::nullopt;
+    }
+    if (const auto problem = settingsPathProblem(*o.settings)) {
+        return "cannot read the settings file " + *o.settings + ": " + *problem;
+    }
+    return std::nullopt;
+}
+
+// The dialog's messages, each with the field it is about when there is one.
+std::string describeMessage(const Message& message, const Dialog& dialog) {
+    const std::string field = fieldLabel(dialog, message.field);
+    return message.title + (field.empty() ? "" : " (" + field + ")") + ": " + message.text;
 }
 
 SettingsSource sourceOf(const Options& o) {
@@ -167,8 +253,11 @@ SettingsSource sourceOf(const Options& o) {
 }
 
 int encodeCommand(const Options& o, std::ostream& out, std::ostream& err) {
-    if (!o.positional.empty() || o.port || o.json) {
-        return usageError(err, "encode takes no such argument", kEncodeUsage);
+    if (!o.positional.empty() || !o.ports.empty() || o.json || o.settle || o.acceptCorrections) {
+        return usageError(err, "encode takes no such argument", o.command);
+    }
+    if (const auto problem = settingsProblem(o)) {
+        return fileError(err, *problem);
     }
     StderrMessageBoxes messages;
     OfflineSerialControl serial;
@@ -224,11 +313,12 @@ std::optional<std::string> readStandardInput(std::string& error) {
 int decodeCommand(const Options& o, std::ostream& out, std::ostream& err) {
     // Without bytes the frame comes from standard input, unless that is a terminal nobody types into.
     const bool fromInput = o.positional.empty();
-    if ((fromInput && ::isatty(STDIN_FILENO)) || o.port || o.settings || o.defaults) {
+    if ((fromInput && ::isatty(STDIN_FILENO)) || !o.ports.empty() || o.settings || o.defaults || o.settle ||
+        o.acceptCorrections) {
         return usageError(err,
                           fromInput ? "decode needs the frame's bytes (as arguments or on standard input)"
                                     : "decode takes no such option",
-                          kDecodeUsage);
+                          o.command);
     }
     std::string text;
     std::string parseError;
@@ -250,7 +340,7 @@ int decodeCommand(const Options& o, std::ostream& out, std::ostream& err) {
     }
     if (bytes->empty()) {
         return usageError(err, "decode needs the frame's bytes (as arguments or on standard input)",
-                          kDecodeUsage);
+                          o.command);
     }
     if (bytes->size() != kConfigFrameSize) {
         err << "veltara-cli: a configuration frame has 33 bytes, this has " << bytes->size() << '\n';
@@ -293,78 +383,185 @@ bool looksLikeComName(const std::string& port) {
            port.find('/') == std::string::npos;
 }
 
+std::optional<std::string> resolvePorts(const Options& o, std::vector<PortTarget>& targets) {
+    for (const std::string& port : o.ports) {
+        const int com = qt::parseComName(port);
+        if (com == 0 && looksLikeComName(port)) {
+            return port + " is not a port: use COM1..COM8 or a device path";
+        }
+        if (com > 0) {
+            if (const std::string problem = qt::portEntryProblem(com); !problem.empty()) {
+                return "COM" + std::to_string(com) + " is refused: " + problem;
+            }
+        }
+        PortTarget target{port, com > 0 ? qt::portDevice(com) : QString::fromStdString(port)};
+        const QString canonical = QFileInfo(target.device).canonicalFilePath();
+        for (const PortTarget& earlier : targets) {
+            const QString earlierCanonical = QFileInfo(earlier.device).canonicalFilePath();
+            if (earlier.device == target.device || (!canonical.isEmpty() && canonical == earlierCanonical)) {
+                return earlier.name + " and " + port + " name the same device";
+            }
+        }
+        targets.push_back(target);
+    }
+    return std::nullopt;
+}
+
+std::optional<int> settleTime(const Options& o) {
+    if (!o.settle) {
+        return static_cast<int>(kDefaultSettleTime.count());
+    }
+    int ms = -1;
+    const char* end = o.settle->data() + o.settle->size();
+    const auto [last, error] = std::from_chars(o.settle->data(), end, ms);
+    if (error != std::errc{} || last != end || ms < 0 || ms > kMaxSettleMs) {
+        return std::nullopt;
+    }
+    return ms;
+}
+
+std::string correctionsJson(const std::vector<Message>& shown, const Dialog& dialog) {
+    std::string list = "[";
+    for (const Message& m : shown) {
+        list += (list.size() > 1 ? ", " : "") + std::string("{\"field\": ") +
+                jsonString(fieldLabel(dialog, m.field)) + ", \"title\": " + jsonString(m.title) +
+                ", \"message\": " + jsonString(m.text) + "}";
+    }
+    return list + "]";
+}
+
 int programCommand(const Options& o, std::ostream& out, std::ostream& err) {
-    if (!o.port || !o.positional.empty()) {
-        return usageError(err, o.port ? "program takes no such argument" : "program needs --port PORT",
-                          kProgramUsage);
+    if (o.ports.empty() || !o.positional.empty()) {
+        return usageError(
+            err, o.ports.empty() ? "program needs --port PORT" : "program takes no such argument", o.command);
     }
-    const int com = qt::parseComName(*o.port);
-    if (com == 0 && looksLikeComName(*o.port)) {
-        return usageError(err, *o.port + " is not a port: use COM1..COM8 or a device path", kProgramUsage);
+    std::vector<PortTarget> targets;
+    if (const auto problem = resolvePorts(o, targets)) {
+        return usageError(err, *problem, o.command);
     }
-    if (com > 0) {
-        if (const std::string problem = qt::portEntryProblem(com); !problem.empty()) {
-            err << "veltara-cli: COM" << com << " is refused: " << problem << '\n';
+    const std::optional<int> settle = settleTime(o);
+    if (!settle) {
+        return usageError(err, "--settle takes milliseconds from 0 to " + std::to_string(kMaxSettleMs),
+                          o.command);
+    }
+    // Before anything is opened, so that a stop at any moment leaves no port behind.
+    StopSignals stop;
+    const bool gang = targets.size() > 1;
+
+    auto reportError = [&](const std::string& message, const std::string& extra = {}) {
+        if (o.json) {
+            out << "{\"result\": \"error\", \"message\": " << jsonString(message) << extra << "}\n";
+        } else {
+            err << "veltara-cli: " << message << '\n';
+        }
+        return kExitUsageOrIo;
+    };
+    if (const auto problem = settingsProblem(o)) {
+        return reportError(*problem);
+    }
+    SettingsSource source = sourceOf(o);
+    if (!o.settings && !o.defaults && !QFileInfo::exists(QString::fromStdString(source.file))) {
+        return reportError("no settings: ./" + source.file +
+                           " does not exist; name a file with --settings or take the factory values with "
+                           "--defaults");
+    }
+
+    // The frame is built without a port; the ports are opened below, each as the dialog opens one.
+    StderrMessageBoxes messages;
+    messages.quiet = true;
+    OfflineSerialControl offline;
+    qt::QtEventPump pump;
+    HeadlessDialog headless(source, offline, pump, messages);
+    const EncodeResult loaded = headless.load();
+    const Dialog& dialog = headless.dialog();
+    if (!loaded.frame) {
+        return reportError(loaded.error);
+    }
+    const std::string frameText = formatHexBytes(*loaded.frame);
+    const std::string corrections = messages.shown.empty()
+                                        ? std::string()
+                                        : ", \"corrections\": " + correctionsJson(messages.shown, dialog);
+    if (!messages.shown.empty() && !o.acceptCorrections) {
+        if (!o.json) {
+            err << "veltara-cli: nothing was sent: the dialog's start-up changed or refused stored values "
+                   "(--accept-corrections sends the corrected configuration):\n";
+            for (const Message& m : messages.shown) {
+                err << "  " << describeMessage(m, dialog) << '\n';
+            }
             return kExitUsageOrIo;
         }
+        return reportError("nothing was sent: the dialog's start-up changed or refused stored values",
+                           corrections);
     }
-    const QString device = com > 0 ? qt::portDevice(com) : QString::fromStdString(*o.port);
+    if (!o.json) {
+        for (const Message& m : messages.shown) {
+            err << describeMessage(m, dialog) << '\n';
+        }
+    }
+    if (StopSignals::caught() != 0) {
+        return StopSignals::exitCode();
+    }
 
-    StderrMessageBoxes messages;
-    // The port's own failure is reported once below, with the system's reason, instead.
-    messages.hidePortFailures = true;
-    qt::QtSerialControl serial;
-    serial.setDeviceOverride(device);
-    qt::QtEventPump pump;
-    HeadlessDialog headless(sourceOf(o), serial, pump, messages);
-    messages.fieldName = [&headless](const Control& box) { return headless.fieldName(box); };
-    const EncodeResult loaded = headless.load();
-    Dialog& dialog = headless.dialog();
+    const std::vector<PortReport> reports =
+        programPorts(targets, *loaded.frame, std::chrono::milliseconds(*settle),
+                     [] { return StopSignals::caught() != 0; });
+    if (StopSignals::caught() != 0) {
+        err << "veltara-cli: stopped; the ports are closed and nothing was judged\n";
+        return StopSignals::exitCode();
+    }
 
-    auto report = [&](const char* result, const std::string& message, int code) {
+    int exitCode = kExitSuccess;
+    for (const PortReport& report : reports) {
+        const std::string device = report.target.device.toStdString();
+        std::string result;
+        std::string message;
+        int code = kExitSuccess;
+        switch (report.verdict) {
+            case PortVerdict::Accepted:
+                result = "success";
+                message = "Configuration is successfull!";
+                break;
+            case PortVerdict::Rejected:
+                result = "failure";
+                message = "Configuration fails!";
+                code = kExitConverterSaidNo;
+                break;
+            case PortVerdict::AnsweredLate:
+                result = "failure";
+                message = "Configuration fails! The converter answered after the one-second window.";
+                code = kExitConverterSaidNo;
+                break;
+            case PortVerdict::Pending:
+                result = "error";
+                message = "cannot open " + device + ": " + report.error;
+                code = kExitUsageOrIo;
+                break;
+            case PortVerdict::LinkFailed:
+            case PortVerdict::Interrupted:
+                result = "error";
+                message = device + " failed during the exchange: " + report.error;
+                code = kExitUsageOrIo;
+                break;
+        }
+        exitCode = std::max(exitCode, code);
         if (o.json) {
-            JsonObject json;
-            json.text("result", result).text("message", message).text("port", device.toStdString());
-            loaded.frame ? json.text("frame", formatHexBytes(*loaded.frame)) : json.null("frame");
-            out << json.str() << '\n';
+            out << "{\"result\": " << jsonString(result) << ", \"message\": " << jsonString(message)
+                << ", \"port\": " << jsonString(device) << ", \"frame\": " << jsonString(frameText)
+                << corrections << "}\n";
         } else if (code == kExitUsageOrIo) {
             err << "veltara-cli: " << message << '\n';
         } else {
-            out << message << '\n';
+            out << (gang ? report.target.name + ": " : std::string()) << message << '\n';
         }
-        return code;
-    };
-    if (!loaded.frame) {
-        return report("error", loaded.error, kExitUsageOrIo);
     }
-    if (const Result<bool> open = serial.portOpen(); !open || !open.value()) {
-        const std::string reason = dialog.lastPortError() ? dialog.lastPortError()->text : "it does not open";
-        return report("error", "cannot open " + device.toStdString() + ": " + reason, kExitUsageOrIo);
-    }
-    messages.shown.clear();
-    messages.quiet = true;
-    dialog.btnProgramConfig_Click();
-    switch (dialog.programOutcome()) {
-        case ProgramOutcome::Accepted:
-            return report("success", Dialog::kConfigSucceeds, kExitSuccess);
-        case ProgramOutcome::Rejected:
-            return report("failure", Dialog::kConfigFails, kExitConverterSaidNo);
-        case ProgramOutcome::LinkFailed:
-            return report("error",
-                          device.toStdString() + " failed during the exchange: " +
-                              (dialog.lastPortError() ? dialog.lastPortError()->text : std::string()),
-                          kExitUsageOrIo);
-        default:
-            return report("error", "the exchange ended without a result", kExitUsageOrIo);
-    }
+    return exitCode;
 }
 
 }  // namespace
 
 int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (args.empty()) {
-        err << kUsage;
-        return kExitUsageOrIo;
+        return usageError(err, "no command given");
     }
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         out << kUsage;
@@ -382,10 +579,10 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
                         : o.command == "ports"   ? kPortsUsage
                                                  : nullptr;
     if (!usage) {
-        return usageError(err, "unknown command '" + o.command + "'", kUsage);
+        return usageError(err, "unknown command '" + o.command + "'");
     }
     if (auto problem = parseOptions(args, o)) {
-        return usageError(err, *problem, usage);
+        return usageError(err, *problem, o.command);
     }
     if (o.help) {
         out << usage;
@@ -400,8 +597,9 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (o.command == "program") {
         return programCommand(o, out, err);
     }
-    if (!o.positional.empty() || o.port || o.settings || o.defaults || (o.json && (o.assign || o.unassign))) {
-        return usageError(err, "ports takes no such argument", kPortsUsage);
+    if (!o.positional.empty() || !o.ports.empty() || o.settings || o.defaults || o.settle ||
+        o.acceptCorrections || (o.json && (o.assign || o.unassign))) {
+        return usageError(err, "ports takes no such argument", o.command);
     }
     return portsCommand({o.json, o.assign, o.assignDevice, o.unassign}, out, err);
 }

@@ -15,6 +15,10 @@ void StderrMessageBoxes::show(const Message& message) {
     if (quiet || (hidePortFailures && message.kind == MessageKind::PortFailure)) {
         return;
     }
+    if (describe) {
+        std::cerr << describe(message) << '\n';
+        return;
+    }
     std::cerr << message.title << ": ";
     if (message.subject != nullptr && fieldName) {
         std::cerr << fieldName(*message.subject) << ": ";

@@ -10,7 +10,8 @@
 
 namespace veltara::cli {
 
-// Messages the dialog would show, printed as one line "title: text" each on stderr.
+// Messages the dialog would show, printed as one line each on stderr ("title: text" unless `describe`
+// words them otherwise).
 class StderrMessageBoxes final : public core::MessageBoxes {
 public:
     void show(const core::Message& message) override;
@@ -19,6 +20,7 @@ public:
     bool hidePortFailures = false;  // the caller reports a port failure with the system's reason
     // The field a correction is about, as the window labels it; start-up repeats one message for many.
     std::function<std::string(const core::Control&)> fieldName;
+    std::function<std::string(const core::Message&)> describe;
 };
 
 // A port that opens without a device, for building a frame without touching any serial port.

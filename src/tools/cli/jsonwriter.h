@@ -5,10 +5,9 @@
 #include <string_view>
 #include <vector>
 
-namespace veltara::cli {
+#include "jsontext.h"
 
-// A JSON string literal, quotes included.
-std::string jsonString(std::string_view text);
+namespace veltara::cli {
 
 // One JSON object on one line, members in the order they are added. Distinct names per type, so an
 // int never turns into a flag by overload resolution.

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace veltara::cli {
+
+// `text` as a JSON string literal, quotes included. Always valid JSON: paths and port names are bytes,
+// not necessarily UTF-8, and a byte that is not part of a well-formed UTF-8 sequence is written as
+// \u00XX (its Latin-1 reading, the commonest meaning of such a byte) instead of raw.
+std::string jsonString(std::string_view text);
+
+}  // namespace veltara::cli
