@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <variant>
@@ -226,13 +227,19 @@ int fileError(std::ostream& err, const std::string& text) {
     return kExitUsageOrIo;
 }
 
-// Why the named settings file cannot be used, as the user should read it; nullopt when it can.
+// Why the settings file cannot be used, as the user should read it; nullopt when it can, and when the
+// default file is simply absent (each command decides what that means).
 std::optional<std::string> settingsProblem(const Options& o) {
-    if (!o.settings) {
+    if (o.defaults) {
         return std::nullopt;
     }
-    if (const auto problem = settingsPathProblem(*o.settings)) {
-        return "cannot read the settings file " + *o.settings + ": " + *problem;
+    const std::string path = o.settings.value_or(SettingsSource{}.file);
+    std::error_code ignored;
+    if (!o.settings && !std::filesystem::exists(path, ignored)) {
+        return std::nullopt;
+    }
+    if (const auto problem = settingsPathProblem(path)) {
+        return "cannot read the settings file " + path + ": " + *problem;
     }
     return std::nullopt;
 }
@@ -430,6 +437,33 @@ std::string correctionsJson(const std::vector<Message>& shown, const Dialog& dia
     return list + "]";
 }
 
+struct PortOutcome {
+    std::string result;   // "success", "failure" or "error", as --json gives it
+    std::string message;  // the dialog's verdict, or what went wrong with the port
+    int code;
+};
+
+PortOutcome outcomeOf(const PortReport& report) {
+    const std::string device = report.target.device.toStdString();
+    if (!report.opened) {
+        return {"error", "cannot open " + device + ": " + report.error, kExitUsageOrIo};
+    }
+    switch (report.verdict) {
+        case PortVerdict::Accepted:
+            return {"success", "Configuration is successfull!", kExitSuccess};
+        case PortVerdict::Rejected:
+            return {"failure", "Configuration fails!", kExitConverterSaidNo};
+        case PortVerdict::AnsweredLate:
+            return {"failure", "Configuration fails! The converter answered after the one-second window.",
+                    kExitConverterSaidNo};
+        case PortVerdict::Pending:
+        case PortVerdict::LinkFailed:
+        case PortVerdict::Interrupted:
+            break;
+    }
+    return {"error", device + " failed during the exchange: " + report.error, kExitUsageOrIo};
+}
+
 int programCommand(const Options& o, std::ostream& out, std::ostream& err) {
     if (o.ports.empty() || !o.positional.empty()) {
         return usageError(
@@ -460,7 +494,8 @@ int programCommand(const Options& o, std::ostream& out, std::ostream& err) {
         return reportError(*problem);
     }
     SettingsSource source = sourceOf(o);
-    if (!o.settings && !o.defaults && !QFileInfo::exists(QString::fromStdString(source.file))) {
+    std::error_code ignored;
+    if (!o.settings && !o.defaults && !std::filesystem::exists(source.file, ignored)) {
         return reportError("no settings: ./" + source.file +
                            " does not exist; name a file with --settings or take the factory values with "
                            "--defaults");
@@ -512,46 +547,17 @@ int programCommand(const Options& o, std::ostream& out, std::ostream& err) {
 
     int exitCode = kExitSuccess;
     for (const PortReport& report : reports) {
-        const std::string device = report.target.device.toStdString();
-        std::string result;
-        std::string message;
-        int code = kExitSuccess;
-        switch (report.verdict) {
-            case PortVerdict::Accepted:
-                result = "success";
-                message = "Configuration is successfull!";
-                break;
-            case PortVerdict::Rejected:
-                result = "failure";
-                message = "Configuration fails!";
-                code = kExitConverterSaidNo;
-                break;
-            case PortVerdict::AnsweredLate:
-                result = "failure";
-                message = "Configuration fails! The converter answered after the one-second window.";
-                code = kExitConverterSaidNo;
-                break;
-            case PortVerdict::Pending:
-                result = "error";
-                message = "cannot open " + device + ": " + report.error;
-                code = kExitUsageOrIo;
-                break;
-            case PortVerdict::LinkFailed:
-            case PortVerdict::Interrupted:
-                result = "error";
-                message = device + " failed during the exchange: " + report.error;
-                code = kExitUsageOrIo;
-                break;
-        }
-        exitCode = std::max(exitCode, code);
+        const PortOutcome outcome = outcomeOf(report);
+        exitCode = std::max(exitCode, outcome.code);
         if (o.json) {
-            out << "{\"result\": " << jsonString(result) << ", \"message\": " << jsonString(message)
-                << ", \"port\": " << jsonString(device) << ", \"frame\": " << jsonString(frameText)
-                << corrections << "}\n";
-        } else if (code == kExitUsageOrIo) {
-            err << "veltara-cli: " << message << '\n';
+            out << "{\"result\": " << jsonString(outcome.result)
+                << ", \"message\": " << jsonString(outcome.message)
+                << ", \"port\": " << jsonString(report.target.device.toStdString())
+                << ", \"frame\": " << jsonString(frameText) << corrections << "}\n";
+        } else if (outcome.code == kExitUsageOrIo) {
+            err << "veltara-cli: " << outcome.message << '\n';
         } else {
-            out << (gang ? report.target.name + ": " : std::string()) << message << '\n';
+            out << (gang ? report.target.name + ": " : std::string()) << outcome.message << '\n';
         }
     }
     return exitCode;
