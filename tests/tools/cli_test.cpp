@@ -15,6 +15,7 @@
 
 #include "clirun.h"
 #include "factoryframe.h"
+#include "helperprogram.h"
 #include "session.h"
 
 namespace veltara::test {
@@ -228,6 +229,31 @@ TEST(CliUsage, BadArgumentsFilesAndPortsExitTwoWithOneClearLine) {
         EXPECT_EQ(run.code, 2) << name;
         EXPECT_NE(run.err.find(c.error), std::string::npos) << name << "\n" << run.err;
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << name << "\n" << run.err;
+    }
+}
+
+// Root reads any file, so as root the commands run as nobody.
+TEST(CliUsage, AnUnreadableSettingsFileIsAnError) {
+    TempDir dir;
+    const fs::path file = dir / "locked.ini";
+    writeRefusedValues(file);
+    fs::permissions(file, fs::perms::none);
+    const UnprivilegedHelper cli(VELTARA_CLI_PATH);
+    ASSERT_EQ(cli.problem(), "");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"encode", "--settings", file.string()},
+          std::vector<std::string>{"program", "--port", "/dev/null", "--settings=" + file.string()}}) {
+        const std::vector<std::string> command = cli.command(args);
+        QStringList arguments;
+        for (std::size_t i = 1; i < command.size(); ++i) {
+            arguments << QString::fromStdString(command[i]);
+        }
+        QProcess process;
+        process.setWorkingDirectory("/");
+        process.start(QString::fromStdString(command.front()), arguments);
+        ASSERT_TRUE(process.waitForFinished(30000));
+        EXPECT_EQ(process.exitCode(), 2) << args.front();
+        EXPECT_TRUE(process.readAllStandardError().contains("Permission denied")) << args.front();
     }
 }
 

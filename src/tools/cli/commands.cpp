@@ -450,12 +450,14 @@ PortOutcome outcomeOf(const PortReport& report) {
     }
     switch (report.verdict) {
         case PortVerdict::Accepted:
-            return {"success", "Configuration is successfull!", kExitSuccess};
+            return {"success", Dialog::kConfigSucceeds, kExitSuccess};
         case PortVerdict::Rejected:
-            return {"failure", "Configuration fails!", kExitConverterSaidNo};
+            return {"failure", Dialog::kConfigFails, kExitConverterSaidNo};
         case PortVerdict::AnsweredLate:
-            return {"failure", "Configuration fails! The converter answered after the one-second window.",
-                    kExitConverterSaidNo};
+            return {
+                "failure",
+                std::string(Dialog::kConfigFails) + " The converter answered after the one-second window.",
+                kExitConverterSaidNo};
         case PortVerdict::Pending:
         case PortVerdict::LinkFailed:
         case PortVerdict::Interrupted:
