@@ -1,12 +1,33 @@
 #include <QApplication>
 
+#include <cstdio>
+#include <string_view>
+#include <vector>
+
 #include "appicon.h"
 #include "application.h"
+#include "commandline.h"
 
 int main(int argc, char* argv[]) {
-    // Qt takes its own options (-platform, -display); the program has none of its own.
+    // Decided before QApplication exists: it would load the display's platform plugin first.
+    const std::vector<std::string_view> args(argv + 1, argv + argc);
+    const veltara::app::CommandLine commandLine = veltara::app::parseCommandLine(args);
+    switch (commandLine.action) {
+        case veltara::app::CommandLine::Action::Help:
+            std::fputs(veltara::app::kHelpText, stdout);
+            return 0;
+        case veltara::app::CommandLine::Action::Version:
+            std::printf("veltara %s\n", VELTARA_VERSION);
+            return 0;
+        case veltara::app::CommandLine::Action::UsageError:
+            std::fprintf(stderr, "veltara: %s\n", commandLine.error.c_str());
+            return 2;
+        case veltara::app::CommandLine::Action::Run:
+            break;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Veltara"));
+    QApplication::setApplicationVersion(QStringLiteral(VELTARA_VERSION));
     QApplication::setWindowIcon(veltara::qt::applicationIcon());
     veltara::qt::Application program;
     return program.run();

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace veltara::app {
+
+// What the command line asks of the program, decided before Qt starts: help and version must work
+// without a display, and a mistyped option must not open the window and create the settings file.
+struct CommandLine {
+    enum class Action { Run, Help, Version, UsageError };
+    Action action = Action::Run;
+    std::string error;  // for UsageError: one line, without the program's name
+};
+
+// `args` excludes the program name. Qt's own options (-platform NAME, -display DISPLAY, -style=NAME,
+// ...) are left for QApplication, with one or two leading dashes as Qt takes them.
+CommandLine parseCommandLine(std::span<const std::string_view> args);
+
+extern const char* const kHelpText;
+
+}  // namespace veltara::app

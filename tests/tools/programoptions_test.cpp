@@ -1,0 +1,69 @@
+// What every program does with --help, --version and a mistyped option: answer at once, with no display,
+// no settings file and no port folder touched.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <filesystem>
+
+#include "session.h"
+
+namespace veltara::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Case {
+    const char* program;
+    QStringList arguments;
+    int exitCode;
+    const char* output;  // the start of stdout, or for a usage error all of stderr
+};
+
+TEST(ProgramOptions, AnswerWithoutADisplayAndTouchNoFile) {
+    const Case cases[] = {
+        {VELTARA_APP_PATH, {"--help"}, 0, "Usage: veltara "},
+        {VELTARA_APP_PATH, {"-platform", "xcb", "--version"}, 0, "veltara " VELTARA_VERSION "\n"},
+        {VELTARA_APP_PATH, {"--bogus"}, 2, "veltara: unknown option '--bogus'; see 'veltara --help'\n"},
+        {VELTARA_APP_PATH,
+         {"settings.ini"},
+         2,
+         "veltara: unexpected argument 'settings.ini'; see 'veltara --help'\n"},
+        {VELTARA_APP_PATH, {"--style"}, 2, "veltara: option '--style' needs a value; see 'veltara --help'\n"},
+        {VELTARA_CLI_PATH, {"--help"}, 0, "Usage: veltara-cli "},
+        {VELTARA_CLI_PATH, {"--version"}, 0, "veltara-cli " VELTARA_VERSION "\n"},
+        {VELTARA_SIM_PATH, {"--help"}, 0, "Usage: veltara-sim "},
+        {VELTARA_SIM_PATH, {"--version"}, 0, "veltara-sim " VELTARA_VERSION "\n"},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+            environment.remove(QString::fromLatin1(name));
+        }
+        environment.insert("HOME", QString::fromStdString(dir.path().string()));
+        environment.insert("XDG_CONFIG_HOME", QString::fromStdString((dir / "config").string()));
+        environment.insert("QT_DEBUG_PLUGINS", "1");  // any plugin Qt loads would show on stderr
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(QString::fromStdString(dir.path().string()));
+        process.start(QString::fromLatin1(c.program), c.arguments);
+        const std::string name =
+            fs::path(c.program).filename().string() + " " + c.arguments.join(' ').toStdString();
+        ASSERT_TRUE(process.waitForFinished(10000)) << name;
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << name;
+        EXPECT_EQ(process.exitCode(), c.exitCode) << name;
+        const std::string out = process.readAllStandardOutput().toStdString();
+        const std::string err = process.readAllStandardError().toStdString();
+        if (c.exitCode == 0) {
+            EXPECT_EQ(out.rfind(c.output, 0), 0u) << name << ":\n" << out;
+            EXPECT_EQ(err, "") << name;
+        } else {
+            EXPECT_EQ(err, c.output) << name;
+            EXPECT_EQ(out, "") << name;
+        }
+        EXPECT_TRUE(fs::is_empty(dir.path())) << name << " left a file behind";
+    }
+}
+
+}  // namespace
+}  // namespace veltara::test
