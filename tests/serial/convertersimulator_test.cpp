@@ -20,10 +20,15 @@ using Bytes = std::vector<std::uint8_t>;
 
 using test::kFactoryFrame;
 
+// Every log line carries this time, so lines compare exactly.
+constexpr std::chrono::system_clock::time_point kWallTime{std::chrono::microseconds(1765120255012345)};
+constexpr const char* kStamp = "(1765120255.012345) ";
+
 // The simulator and a raw client on its device: the client plays the dialog's port.
 struct SimulatorBench {
     std::vector<std::string> lines;
-    ConverterSimulator simulator{ReplyMode::Ack, [this](const std::string& line) { lines.push_back(line); }};
+    ConverterSimulator simulator{ReplyMode::Ack, [this](const std::string& line) { lines.push_back(line); },
+                                 [] { return kWallTime; }};
     int client = -1;
 
     SimulatorBench() {
@@ -61,29 +66,44 @@ struct SimulatorBench {
     }
 };
 
-std::string decodedLine(const Bytes& frame) {
-    return core::describeFrameLine(core::decodeConfigFrame(frame).value());
+std::string hex(const Bytes& bytes) {
+    std::string text;
+    char pair[4];
+    for (std::uint8_t b : bytes) {
+        std::snprintf(pair, sizeof pair, "%02X", b);
+        text += (text.empty() ? "" : " ") + std::string(pair);
+    }
+    return text;
+}
+
+// The line a received frame gets: time, direction, length and raw bytes before the decoded fields.
+std::string frameLine(const Bytes& frame, const std::string& what) {
+    return kStamp + std::string("rx [33] ") + hex(frame) + "  frame 1: " + what;
 }
 
 TEST(ConverterSimulator, AnswersAsItsReplyModeSays) {
     struct Case {
         ReplyMode mode;
         Bytes reply;
-        const char* answer;
+        const char* answerLine;
     };
     const Case cases[] = {
-        {ReplyMode::Ack, {0x55}, " -> reply 55"},       {ReplyMode::Silent, {}, " -> no reply"},
-        {ReplyMode::Nak, {kNak}, " -> reply AA"},       {ReplyMode::Double, {0x55, 0x55}, " -> reply 55 55"},
-        {ReplyMode::Late, {}, " -> reply 55 in 1.5 s"},
+        {ReplyMode::Ack, {0x55}, "tx [1] 55  reply to frame 1"},
+        {ReplyMode::Silent, {}, "-- no reply to frame 1 (silent)"},
+        {ReplyMode::Nak, {kNak}, "tx [1] AA  reply to frame 1"},
+        {ReplyMode::Double, {0x55, 0x55}, "tx [2] 55 55  reply to frame 1"},
+        {ReplyMode::Late, {}, "-- reply to frame 1 due in 1.5 s"},
     };
+    const std::string decoded = core::describeFrameLine(core::decodeConfigFrame(kFactoryFrame).value());
     for (const Case& c : cases) {
         SimulatorBench bench;
         ASSERT_GE(bench.client, 0);
         bench.simulator.setReplyMode(c.mode);
         bench.write(kFactoryFrame);
         EXPECT_EQ(bench.serve(300ms), c.reply) << replyModeName(c.mode);
-        ASSERT_EQ(bench.lines.size(), 1u) << replyModeName(c.mode);
-        EXPECT_EQ(bench.lines[0], "frame 1: " + decodedLine(kFactoryFrame) + c.answer);
+        EXPECT_EQ(bench.lines, (std::vector<std::string>{frameLine(kFactoryFrame, decoded),
+                                                         kStamp + std::string(c.answerLine)}))
+            << replyModeName(c.mode);
     }
 }
 
@@ -95,7 +115,7 @@ TEST(ConverterSimulator, ALateReplyComesOneAndAHalfSecondsAfterTheFrame) {
     EXPECT_TRUE(bench.simulator.replyPending());
     EXPECT_EQ(bench.serve(500ms), Bytes{0x55});
     EXPECT_FALSE(bench.simulator.replyPending());
-    EXPECT_EQ(bench.lines.back(), "late reply 55 sent");
+    EXPECT_EQ(bench.lines.back(), kStamp + std::string("tx [1] 55  late reply to frame 1"));
 }
 
 TEST(ConverterSimulator, AFrameWithAWrongChecksumIsReportedAndNotAnswered) {
@@ -104,8 +124,8 @@ TEST(ConverterSimulator, AFrameWithAWrongChecksumIsReportedAndNotAnswered) {
     damaged[5] ^= 0x01;
     bench.write(damaged);
     EXPECT_TRUE(bench.serve(200ms).empty());
-    EXPECT_EQ(bench.lines,
-              std::vector<std::string>{"frame 1: checksum mismatch: expected EE, found ED; not answered"});
+    EXPECT_EQ(bench.lines, std::vector<std::string>{
+                               frameLine(damaged, "checksum mismatch: expected EE, found ED; not answered")});
 }
 
 TEST(ConverterSimulator, FindsFramesInPiecesAndAfterNoise) {
@@ -121,8 +141,8 @@ TEST(ConverterSimulator, FindsFramesInPiecesAndAfterNoise) {
     bench.serve(kFrameGap + 100ms);
     bench.write(kFactoryFrame);
     EXPECT_EQ(bench.serve(50ms), Bytes{0x55});
-    EXPECT_EQ(bench.lines.size(), 3u);
-    EXPECT_EQ(bench.lines[1], "discarded 2 byte(s) of an incomplete frame");
+    ASSERT_EQ(bench.lines.size(), 5u);
+    EXPECT_EQ(bench.lines[2], kStamp + std::string("rx [2] 13 37  discarded: an incomplete frame"));
     EXPECT_EQ(bench.simulator.framesReceived(), 2);
 }
 

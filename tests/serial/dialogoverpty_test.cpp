@@ -85,7 +85,8 @@ TEST_P(DialogReplies, ShowTheirMessageAfterTheWindowWithTheReceiveBufferEmpty) {
     ASSERT_EQ(simulator.framesReceived(), 1);
     const auto sent = core::decodeConfigFrame(dialog.ConfigFrameBytes);
     ASSERT_TRUE(sent);
-    EXPECT_EQ(converterLog[0].substr(0, converterLog[0].find(" -> ")),
+    const std::string received = converterLog[0];
+    EXPECT_EQ(received.substr(received.find("frame 1: ")),
               "frame 1: " + core::describeFrameLine(sent.value()));
     // Read on success, consumed or discarded on failure.
     EXPECT_EQ(receiveCount(), 0);

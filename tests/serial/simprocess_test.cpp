@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
+#include <chrono>
 #include <filesystem>
+#include <regex>
 
 #include "factoryframe.h"
 #include "link/programmingexchange.h"
@@ -40,7 +42,7 @@ protected:
 };
 
 TEST_F(SimulatorProcess, ServesTheDialogsPortUntilTerminated) {
-    start({"--as", "COM4", "--reply", "ack"});
+    start({"--as=COM4", "--reply", "ack"});
     const std::string deviceLine = nextLine();
     ASSERT_EQ(deviceLine.rfind("device /dev/", 0), 0u) << deviceLine;
     const std::string device = deviceLine.substr(7);
@@ -56,9 +58,23 @@ TEST_F(SimulatorProcess, ServesTheDialogsPortUntilTerminated) {
     const auto result =
         core::runProgrammingExchange(serial, pump, clock, kFactoryFrame, [] { return false; });
     EXPECT_EQ(result.outcome, core::ExchangeOutcome::Accepted);
+    // As candump prints traffic: the time, the direction, the length and the raw bytes, then the meaning.
     const std::string frameLine = nextLine();
-    EXPECT_EQ(frameLine.rfind("frame 1: RS232 baud rate: 9600; CAN bit rate: 250K;", 0), 0u) << frameLine;
-    EXPECT_NE(frameLine.find("-> reply 55"), std::string::npos) << frameLine;
+    const std::string answerLine = nextLine();
+    std::smatch received;
+    std::smatch answered;
+    ASSERT_TRUE(
+        std::regex_match(frameLine, received,
+                         std::regex(R"(\((\d+\.\d{6})\) rx \[33\] 03 00 05 00 E4 40( [0-9A-F]{2}){26} ED  )"
+                                    R"(frame 1: RS232 baud rate: 9600; CAN bit rate: 250K; .*)")))
+        << frameLine;
+    ASSERT_TRUE(std::regex_match(answerLine, answered,
+                                 std::regex(R"(\((\d+\.\d{6})\) tx \[1\] 55  reply to frame 1)")))
+        << answerLine;
+    const double now =
+        std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+    EXPECT_NEAR(std::stod(received[1]), now, 30.0);
+    EXPECT_LE(std::stod(received[1]), std::stod(answered[1]));
 
     process.terminate();
     ASSERT_TRUE(process.waitForFinished(10000));
@@ -86,10 +102,12 @@ TEST_F(SimulatorProcess, ExplainsItsOptions) {
     };
     const Case cases[] = {
         {{"--help"}, 0, "--reply MODE", ""},
-        {{"--reply", "maybe"}, 2, "", "--reply takes ack, silent, nak, double or late"},
+        {{"--version"}, 0, "veltara-sim " VELTARA_VERSION "\n", ""},
+        {{"--reply", "maybe"}, 2, "", "--reply takes ack, silent, nak, double or late, not \"maybe\""},
+        {{"--reply=maybe"}, 2, "", "--reply takes ack, silent, nak, double or late, not \"maybe\""},
         {{"--as", "COM9"}, 2, "", "--as takes COM1 to COM8"},
-        {{"--as"}, 2, "", "unknown or incomplete option \"--as\""},
-        {{"--verbose"}, 2, "", "unknown or incomplete option"},
+        {{"--as"}, 2, "", "--as needs a value"},
+        {{"--verbose"}, 2, "", "unknown option \"--verbose\"; see 'veltara-sim --help'\n"},
     };
     for (const Case& c : cases) {
         QProcess run;
@@ -98,7 +116,10 @@ TEST_F(SimulatorProcess, ExplainsItsOptions) {
         const std::string args = c.arguments.join(' ').toStdString();
         EXPECT_EQ(run.exitCode(), c.exitCode) << args;
         EXPECT_NE(run.readAllStandardOutput().indexOf(c.stdoutHas), -1) << args;
-        EXPECT_NE(run.readAllStandardError().indexOf(c.stderrHas), -1) << args;
+        const QByteArray err = run.readAllStandardError();
+        EXPECT_NE(err.indexOf(c.stderrHas), -1) << args << ": " << err.toStdString();
+        // A usage error is one line that points at --help, not the whole help text.
+        EXPECT_EQ(err.count('\n'), c.exitCode == 0 ? 0 : 1) << args;
     }
 }
 

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdio>
 
 #include "common/systemerror.h"
 #include "link/configframe.h"
@@ -24,10 +25,30 @@ core::Error systemError(const std::string& what, int error) {
     return mapped;
 }
 
-std::string hexByte(std::uint8_t byte) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    return {kDigits[byte >> 4], kDigits[byte & 0x0F]};
+// "(seconds.microseconds)" since the epoch, as candump stamps its lines: no time zone to get wrong
+// when logs of several machines are compared.
+std::string timestamp(std::chrono::system_clock::time_point when) {
+    const auto micros =
+        std::chrono::duration_cast<std::chrono::microseconds>(when.time_since_epoch()).count();
+    char text[40];
+    std::snprintf(text, sizeof text, "(%lld.%06lld)", static_cast<long long>(micros / 1000000),
+                  static_cast<long long>(micros % 1000000));
+    return text;
 }
+
+std::string hexBytes(std::span<const std::uint8_t> bytes) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    for (std::uint8_t byte : bytes) {
+        text += text.empty() ? "" : " ";
+        text += {kDigits[byte >> 4], kDigits[byte & 0x0F]};
+    }
+    return text;
+}
+
+constexpr std::string_view kReceived = "rx";
+constexpr std::string_view kSent = "tx";
+constexpr std::string_view kNote = "--";
 
 }  // namespace
 
@@ -57,8 +78,8 @@ std::string_view replyModeName(ReplyMode mode) {
     return "?";
 }
 
-ConverterSimulator::ConverterSimulator(ReplyMode mode, LineSink sink)
-    : m_mode(mode), m_sink(std::move(sink)) {}
+ConverterSimulator::ConverterSimulator(ReplyMode mode, LineSink sink, WallClock wallClock)
+    : m_mode(mode), m_sink(std::move(sink)), m_wallClock(std::move(wallClock)) {}
 
 ConverterSimulator::~ConverterSimulator() {
     hangUp();
@@ -114,10 +135,11 @@ core::Status ConverterSimulator::step(std::chrono::milliseconds timeout) {
 void ConverterSimulator::takeBytes(std::span<const std::uint8_t> bytes, Clock::time_point now) {
     // Frames carry no header, so a pause is the only way to find where the next one starts.
     if (!m_partial.empty() && now - m_lastByte > kFrameGap) {
-        report("discarded " + std::to_string(m_partial.size()) + " byte(s) of an incomplete frame");
+        report(m_lastByteWall, kReceived, m_partial, "discarded: an incomplete frame");
         m_partial.clear();
     }
     m_lastByte = now;
+    m_lastByteWall = m_wallClock();
     m_partial.insert(m_partial.end(), bytes.begin(), bytes.end());
     std::size_t used = 0;
     while (m_partial.size() - used >= core::kConfigFrameSize) {
@@ -129,41 +151,36 @@ void ConverterSimulator::takeBytes(std::span<const std::uint8_t> bytes, Clock::t
 
 void ConverterSimulator::handleFrame(std::span<const std::uint8_t> frame, Clock::time_point now) {
     ++m_frames;
-    const std::string prefix = "frame " + std::to_string(m_frames) + ": ";
+    const std::string name = "frame " + std::to_string(m_frames);
     const core::Result<core::DecodedFrame> decoded = core::decodeConfigFrame(frame);
     if (!decoded) {
         // A converter cannot trust such a frame and takes none of it.
-        report(prefix + decoded.error().text + "; not answered");
+        report(m_lastByteWall, kReceived, frame, name + ": " + decoded.error().text + "; not answered");
         return;
     }
-    std::vector<std::uint8_t> reply;
-    std::string answer;
+    report(m_lastByteWall, kReceived, frame, name + ": " + core::describeFrameLine(decoded.value()));
+    const std::string replyTo = "reply to " + name;
+    core::Status sent;
     switch (m_mode) {
         case ReplyMode::Ack:
-            reply = {kAck};
-            answer = "reply 55";
+            sent = answer(std::array{kAck}, replyTo);
             break;
         case ReplyMode::Silent:
-            answer = "no reply";
+            report(m_wallClock(), kNote, {}, "no " + replyTo + " (silent)");
             break;
         case ReplyMode::Nak:
-            reply = {kNak};
-            answer = "reply " + hexByte(kNak);
+            sent = answer(std::array{kNak}, replyTo);
             break;
         case ReplyMode::Double:
-            reply = {kAck, kAck};
-            answer = "reply 55 55";
+            sent = answer(std::array{kAck, kAck}, replyTo);
             break;
         case ReplyMode::Late:
-            m_scheduled.push_back({now + kLateDelay, kAck});
-            answer = "reply 55 in 1.5 s";
+            m_scheduled.push_back({now + kLateDelay, kAck, m_frames});
+            report(m_wallClock(), kNote, {}, replyTo + " due in 1.5 s");
             break;
     }
-    report(prefix + core::describeFrameLine(decoded.value()) + " -> " + answer);
-    if (!reply.empty()) {
-        if (const core::Status sent = send(reply); !sent) {
-            report(sent.error().text);
-        }
+    if (!sent) {
+        report(m_wallClock(), kNote, {}, sent.error().text);
     }
 }
 
@@ -171,11 +188,21 @@ void ConverterSimulator::sendDueReplies(Clock::time_point now) {
     const auto due = std::stable_partition(m_scheduled.begin(), m_scheduled.end(),
                                            [now](const ScheduledReply& reply) { return reply.due > now; });
     for (auto it = due; it != m_scheduled.end(); ++it) {
-        const std::uint8_t byte = it->byte;
-        const core::Status sent = send(std::span(&byte, 1));
-        report(sent ? "late reply " + hexByte(byte) + " sent" : sent.error().text);
+        if (const core::Status sent =
+                answer(std::span(&it->byte, 1), "late reply to frame " + std::to_string(it->frame));
+            !sent) {
+            report(m_wallClock(), kNote, {}, sent.error().text);
+        }
     }
     m_scheduled.erase(due, m_scheduled.end());
+}
+
+core::Status ConverterSimulator::answer(std::span<const std::uint8_t> bytes, const std::string& what) {
+    const core::Status sent = send(bytes);
+    if (sent) {
+        report(m_wallClock(), kSent, bytes, what);
+    }
+    return sent;
 }
 
 core::Status ConverterSimulator::send(std::span<const std::uint8_t> bytes) {
@@ -199,10 +226,16 @@ void ConverterSimulator::hangUp() {
     m_scheduled.clear();
 }
 
-void ConverterSimulator::report(const std::string& line) {
-    if (m_sink) {
-        m_sink(line);
+void ConverterSimulator::report(std::chrono::system_clock::time_point when, std::string_view direction,
+                                std::span<const std::uint8_t> bytes, const std::string& text) {
+    if (!m_sink) {
+        return;
     }
+    std::string line = timestamp(when) + " " + std::string(direction);
+    if (direction != kNote) {
+        line += " [" + std::to_string(bytes.size()) + "] " + hexBytes(bytes) + " ";
+    }
+    m_sink(line + " " + text);
 }
 
 }  // namespace veltara::sim

@@ -31,15 +31,21 @@ inline constexpr std::chrono::milliseconds kLateDelay{1500};
 // 33 bytes at 9600 baud arrive within 35 ms; after a pause this long, a partial frame is noise.
 inline constexpr std::chrono::milliseconds kFrameGap{200};
 
-// A converter at the far end of a pseudo-terminal pair: it reads 33-byte configuration frames, reports
-// each one decoded through the line sink and answers as its reply mode says. Single-threaded: the
-// owner calls step() from its loop (the simulator program) or from an event pump (tests).
+// A converter at the far end of a pseudo-terminal pair: it reads 33-byte configuration frames and
+// answers as its reply mode says. Every frame, answer and piece of noise is reported through the line
+// sink as one log line, the way CAN dump tools print traffic: wall-clock time, direction, byte count and
+// raw bytes, then what they mean:
+//   (1765120255.123456) rx [33] 03 00 05 ... ED  frame 1: RS232 baud rate: 9600; ...
+//   (1765120255.123480) tx [1] 55  reply to frame 1
+// Single-threaded: the owner calls step() from its loop (the simulator program) or from an event pump
+// (tests).
 class ConverterSimulator {
 public:
     using Clock = std::chrono::steady_clock;
+    using WallClock = std::function<std::chrono::system_clock::time_point()>;
     using LineSink = std::function<void(const std::string&)>;
 
-    ConverterSimulator(ReplyMode mode, LineSink sink);
+    ConverterSimulator(ReplyMode mode, LineSink sink, WallClock wallClock = &std::chrono::system_clock::now);
     ~ConverterSimulator();
     ConverterSimulator(const ConverterSimulator&) = delete;
     ConverterSimulator& operator=(const ConverterSimulator&) = delete;
@@ -66,20 +72,25 @@ private:
     struct ScheduledReply {
         Clock::time_point due;
         std::uint8_t byte;
+        int frame;
     };
 
     void takeBytes(std::span<const std::uint8_t> bytes, Clock::time_point now);
     void handleFrame(std::span<const std::uint8_t> frame, Clock::time_point now);
     void sendDueReplies(Clock::time_point now);
-    void report(const std::string& line);
+    core::Status answer(std::span<const std::uint8_t> bytes, const std::string& what);
+    void report(std::chrono::system_clock::time_point when, std::string_view direction,
+                std::span<const std::uint8_t> bytes, const std::string& text);
 
     ReplyMode m_mode;
     LineSink m_sink;
+    WallClock m_wallClock;
     int m_master = -1;
     int m_slave = -1;  // kept open so the pair survives while no port has it open
     std::string m_devicePath;
     std::vector<std::uint8_t> m_partial;
     Clock::time_point m_lastByte{};
+    std::chrono::system_clock::time_point m_lastByteWall{};
     std::vector<ScheduledReply> m_scheduled;
     int m_frames = 0;
 };

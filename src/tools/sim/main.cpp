@@ -26,8 +26,10 @@ void requestStop(int) {
 constexpr const char* kUsage = R"(Usage: veltara-sim [--as COMn] [--reply MODE]
 
 Simulates the RS232-CAN converter on a pseudo-terminal pair. Prints the device
-path, then one line per configuration frame received: its settings decoded and
-the answer given. A frame whose checksum is wrong is reported and not answered.
+path, then one line per configuration frame received and per answer given, as
+CAN dump tools do: the time (seconds since 1970, to the microsecond), rx or tx,
+the byte count and the raw bytes in hexadecimal, then the frame's settings
+decoded. A frame whose checksum is wrong is reported and not answered.
 
 Options:
   --as COMn      Also make the dialog's COMn (n = 1..8) reach the simulator: creates
@@ -41,7 +43,9 @@ Options:
                    double  0x55 twice
                    late    0x55 after 1.5 seconds, too late for the dialog
   --help         Show this text.
+  --version      Show the version.
 
+An option's value may also follow an equals sign: --as=COM1, --reply=silent.
 Stop it with Ctrl-C (or SIGTERM); the COMn link is removed.
 )";
 
@@ -57,32 +61,50 @@ std::optional<int> parsePort(std::string_view text) {
     return std::nullopt;
 }
 
-// Returns the exit code when the program should stop at once (help, a usage error).
+int usageError(const std::string& text) {
+    std::cerr << "veltara-sim: " << text << "; see 'veltara-sim --help'\n";
+    return 2;
+}
+
+// Returns the exit code when the program should stop at once (help, version, a usage error).
 std::optional<int> parseOptions(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        const bool hasValue = i + 1 < argc;
+        std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             std::cout << kUsage;
             return 0;
         }
-        if (arg == "--as" && hasValue) {
-            options.port = parsePort(argv[++i]);
-            if (!options.port) {
-                std::cerr << "veltara-sim: --as takes COM1 to COM8, not \"" << argv[i] << "\"\n";
-                return 2;
+        if (arg == "--version") {
+            std::cout << "veltara-sim " << VELTARA_VERSION << '\n';
+            return 0;
+        }
+        // "--as COM1" and "--as=COM1" alike.
+        std::optional<std::string_view> value;
+        if (const auto equals = arg.find('='); arg.starts_with("--") && equals != std::string_view::npos) {
+            value = arg.substr(equals + 1);
+            arg = arg.substr(0, equals);
+        }
+        if (arg != "--as" && arg != "--reply") {
+            return usageError("unknown option \"" + std::string(arg) + "\"");
+        }
+        if (!value) {
+            if (i + 1 == argc) {
+                return usageError(std::string(arg) + " needs a value");
             }
-        } else if (arg == "--reply" && hasValue) {
-            const auto mode = sim::parseReplyMode(argv[++i]);
+            value = argv[++i];
+        }
+        if (arg == "--as") {
+            options.port = parsePort(*value);
+            if (!options.port) {
+                return usageError("--as takes COM1 to COM8, not \"" + std::string(*value) + "\"");
+            }
+        } else {
+            const auto mode = sim::parseReplyMode(*value);
             if (!mode) {
-                std::cerr << "veltara-sim: --reply takes ack, silent, nak, double or late, not \"" << argv[i]
-                          << "\"\n";
-                return 2;
+                return usageError("--reply takes ack, silent, nak, double or late, not \"" +
+                                  std::string(*value) + "\"");
             }
             options.reply = *mode;
-        } else {
-            std::cerr << "veltara-sim: unknown or incomplete option \"" << arg << "\"\n\n" << kUsage;
-            return 2;
         }
     }
     return std::nullopt;
