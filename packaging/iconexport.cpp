@@ -1,21 +1,29 @@
-// Writes the application icon as PNG files for the desktop's icon theme, at build time.
+// Writes the application icon for the desktop's icon theme at build time: PNG files at given sizes and
+// the scalable SVG.
+#include <QFile>
 #include <QGuiApplication>
-#include <QIcon>
-#include <QPixmap>
 #include <cstdio>
 
 #include "appicon.h"
 
 int main(int argc, char** argv) {
     if (argc < 3 || (argc - 1) % 2 != 0) {
-        std::fprintf(stderr, "usage: veltara-icon-export SIZE FILE [SIZE FILE...]\n");
+        std::fprintf(stderr, "usage: veltara-icon-export SIZE|svg FILE [SIZE|svg FILE...]\n");
         return 2;
     }
     QGuiApplication app(argc, argv);
-    const QIcon icon = veltara::qt::applicationIcon();
     for (int i = 1; i + 1 < argc; i += 2) {
-        const int size = QString::fromLocal8Bit(argv[i]).toInt();
-        if (size <= 0 || !icon.pixmap(size, size).save(QString::fromLocal8Bit(argv[i + 1]), "PNG")) {
+        const QString kind = QString::fromLocal8Bit(argv[i]);
+        const QString path = QString::fromLocal8Bit(argv[i + 1]);
+        bool written = false;
+        if (kind == QLatin1String("svg")) {
+            QFile file(path);
+            const QByteArray svg = veltara::qt::applicationIconSvg();
+            written = file.open(QIODevice::WriteOnly) && file.write(svg) == svg.size() && file.flush();
+        } else if (const int size = kind.toInt(); size > 0) {
+            written = veltara::qt::applicationIconImage(size).save(path, "PNG");
+        }
+        if (!written) {
             std::fprintf(stderr, "veltara-icon-export: cannot write %s\n", argv[i + 1]);
             return 1;
         }
