@@ -14,6 +14,8 @@ packages=(
   fonts-liberation2 fonts-dejavu-core
   # docs/screenshot.sh: xwininfo finds the window, import takes its picture.
   x11-utils imagemagick
+  # tests/packaging: lintian checks the Debian package as Debian would.
+  lintian
 )
 if [ $# -gt 0 ]; then
   packages=("$@")
