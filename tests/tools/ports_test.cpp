@@ -116,27 +116,29 @@ TEST(CliPorts, APortFolderThatAnotherUserControlsIsRefused) {
         {"configuration folder writable by all", false,
          [](const PortFolder& f) { fs::permissions(f.config, fs::perms(0777)); }, "(mode 0777)"},
         {"port folder of another user", false,
-         [nobody](const PortFolder& f) { (void)::chown(f.ports.c_str(), nobody, 0); }, "belongs to nobody"},
+         [nobody](const PortFolder& f) { EXPECT_EQ(::chown(f.ports.c_str(), nobody, 0), 0); },
+         "belongs to nobody"},
         {"entry of another user", false,
-         [nobody](const PortFolder& f) { (void)::lchown((f.ports / "COM3").c_str(), nobody, 0); },
+         [nobody](const PortFolder& f) { EXPECT_EQ(::lchown((f.ports / "COM3").c_str(), nobody, 0), 0); },
          "belongs to nobody"},
         {"nobody's own folder", true, [](const PortFolder&) {}, ""},
         {"nobody's folder, port folder root's", true,
          [](const PortFolder& f) {
-             (void)::chown(f.ports.c_str(), 0, 0);
+             EXPECT_EQ(::chown(f.ports.c_str(), 0, 0), 0);
              fs::permissions(f.ports, fs::perms(0755));
          },
          ""},
         {"nobody's folder, port folder root's and writable by all", true,
          [](const PortFolder& f) {
-             (void)::chown(f.ports.c_str(), 0, 0);
+             EXPECT_EQ(::chown(f.ports.c_str(), 0, 0), 0);
              fs::permissions(f.ports, fs::perms(0777));
          },
          "may be written by other users"},
         {"nobody's folder, entry root's", true,
-         [](const PortFolder& f) { (void)::lchown((f.ports / "COM3").c_str(), 0, 0); }, ""},
+         [](const PortFolder& f) { EXPECT_EQ(::lchown((f.ports / "COM3").c_str(), 0, 0), 0); }, ""},
         {"nobody's folder, entry of another user", true,
-         [](const PortFolder& f) { (void)::lchown((f.ports / "COM3").c_str(), 1, 0); }, "belongs to daemon"},
+         [](const PortFolder& f) { EXPECT_EQ(::lchown((f.ports / "COM3").c_str(), 1, 0), 0); },
+         "belongs to daemon"},
     };
     PtyPair pty;
     ASSERT_TRUE(pty.ok());
