@@ -118,13 +118,12 @@ TEST(CliEncode, TheDialogsMessagesGoToStderrNamingTheirField) {
     }
     const CliRun run = runCli({"encode", "--settings", "settings.bin"}, dir.path());
     EXPECT_EQ(run.code, 0);
-    EXPECT_NE(run.err.find("Veltara: The settings file holds the value 12 for COM"), std::string::npos)
-        << run.err;
+    EXPECT_NE(run.err.find("): The settings file holds the value 12 for COM"), std::string::npos) << run.err;
     // One message repeated for several boxes names the box with each.
     for (const char* line :
-         {"Input Data Error: I/O Feature: Period ms Count: Please enter decimal number (1 to 65535)!\n",
-          "Input Data Error: CAN Receiving: Mask, byte 2: Please enter the hexcial digit (0 to FF)!\n",
-          "Input Data Error: I/O Config: Input Frame ID, byte 0: Please enter the hexcial digit (0 to "
+         {"Input Data Error (I/O Feature > Period ms Count): Please enter decimal number (1 to 65535)!\n",
+          "Input Data Error (CAN Receiving > Mask, box 2 of 4): Please enter the hexcial digit (0 to FF)!\n",
+          "Input Data Error (I/O Config > Input Frame ID, box 4 of 4): Please enter the hexcial digit (0 to "
           "FF)!\n"}) {
         EXPECT_NE(run.err.find(line), std::string::npos) << line << "\n" << run.err;
     }

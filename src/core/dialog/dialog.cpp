@@ -214,7 +214,7 @@ void Dialog::userMovedFocus(Control* to) {
 
 void Dialog::showMessage(std::string text, std::string title, MessageIcon icon, std::string field) {
     m_services.messages.show(
-        {std::move(text), std::move(title), icon, MessageKind::General, nullptr, std::move(field)});
+        {std::move(text), std::move(title), icon, MessageKind::General, std::move(field)});
 }
 
 IdentifierRow Dialog::row(IdRow which) {

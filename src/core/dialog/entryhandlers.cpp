@@ -7,7 +7,7 @@ namespace veltara::core {
 void correctEntry(TextBox& box, const std::function<void()>& resetValue, std::string_view message,
                   std::string_view resetText, MessageBoxes& messages) {
     resetValue();
-    messages.show({std::string(message), kInputDataErrorTitle, MessageIcon::None, MessageKind::General, &box,
+    messages.show({std::string(message), kInputDataErrorTitle, MessageIcon::None, MessageKind::General,
                    box.objectName()});
     // The nested Change run on the reset text stores the reset value again and passes every check.
     box.setText(std::string(resetText));

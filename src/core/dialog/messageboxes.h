@@ -4,8 +4,6 @@
 
 namespace veltara::core {
 
-class Control;
-
 enum class MessageIcon { None, Information, Warning };
 
 // What a message is about, for callers that treat some messages apart (the command-line tool reports
@@ -17,7 +15,6 @@ struct Message {
     std::string title;
     MessageIcon icon = MessageIcon::None;
     MessageKind kind = MessageKind::General;
-    const Control* subject = nullptr;  // the box a correction is about, so a caller can name the field
     // The control the message is about (its object name, e.g. "txtCANTrID1_2"); empty when none.
     // The window shows the box itself; a caller without a window names the field from it.
     std::string field{};

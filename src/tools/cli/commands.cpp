@@ -270,7 +270,7 @@ int encodeCommand(const Options& o, std::ostream& out, std::ostream& err) {
     OfflineSerialControl serial;
     qt::QtEventPump pump;
     HeadlessDialog headless(sourceOf(o), serial, pump, messages);
-    messages.fieldName = [&headless](const Control& box) { return headless.fieldName(box); };
+    messages.describe = [&headless](const Message& m) { return describeMessage(m, headless.dialog()); };
     const EncodeResult result = headless.load();
     if (!result.frame) {
         err << "veltara-cli: " << result.error << '\n';

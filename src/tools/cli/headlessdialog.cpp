@@ -19,11 +19,7 @@ void StderrMessageBoxes::show(const Message& message) {
         std::cerr << describe(message) << '\n';
         return;
     }
-    std::cerr << message.title << ": ";
-    if (message.subject != nullptr && fieldName) {
-        std::cerr << fieldName(*message.subject) << ": ";
-    }
-    std::cerr << message.text << '\n';
+    std::cerr << message.title << ": " << message.text << '\n';
 }
 
 Status OfflineSerialControl::setPortOpen(bool open) {
@@ -105,33 +101,6 @@ HeadlessDialog::HeadlessDialog(const SettingsSource& source, SerialControl& seri
 }
 
 HeadlessDialog::~HeadlessDialog() = default;
-
-std::string HeadlessDialog::fieldName(const Control& box) const {
-    const Dialog& d = *m_dialog;
-    const Control* label = nullptr;
-    for (const IdentifierRowSpec& spec : kIdentifierRows) {
-        if (box.name() == spec.name) {
-            label = &(d.*spec.label);
-        }
-    }
-    if (&box == &d.txtPeriodmsCount) {
-        label = &d.Label18;
-    } else if (&box == &d.txtOutputProtectValue) {
-        label = &d.Label19;
-    }
-    if (label == nullptr) {
-        return box.objectName();
-    }
-    std::string caption = label->caption();
-    while (!caption.empty() && (caption.back() == ' ' || caption.back() == ':')) {
-        caption.pop_back();
-    }
-    std::string name = label->container() ? label->container()->caption() + ": " + caption : caption;
-    if (box.index() >= 0) {
-        name += ", byte " + std::to_string(box.index());
-    }
-    return name;
-}
 
 EncodeResult HeadlessDialog::load() {
     m_dialog->Form_Load();

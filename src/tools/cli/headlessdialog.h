@@ -19,7 +19,6 @@ public:
     bool quiet = false;             // record only; the caller reports the outcome itself
     bool hidePortFailures = false;  // the caller reports a port failure with the system's reason
     // The field a correction is about, as the window labels it; start-up repeats one message for many.
-    std::function<std::string(const core::Control&)> fieldName;
     std::function<std::string(const core::Message&)> describe;
 };
 
@@ -66,8 +65,6 @@ public:
 
     EncodeResult load();
     core::Dialog& dialog() { return *m_dialog; }
-    // A box as the window labels it: "CAN Receiving: Mask, byte 2", "I/O Feature: Period ms Count".
-    std::string fieldName(const core::Control& box) const;
 
 private:
     struct Parts;
