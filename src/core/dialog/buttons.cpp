@@ -122,8 +122,8 @@ void Dialog::btnDefaultConfig_Click() {
     optCANTrMultiByte.setValue(false);
     optInputPeriodTr.setValue(false);
     optInputChangeTr.setValue(true);
-    for (const IdentifierRowSpec& spec : kIdentifierRows) {
-        texts(this->*spec.boxes, spec.factoryTexts);
+    for (const IdentifierRowSpec& rowSpec : kIdentifierRows) {
+        texts(this->*rowSpec.boxes, rowSpec.factoryTexts);
     }
     txtPeriodmsCount.setText(D::kPeriodmsCount);
     txtOutputProtectValue.setText(D::kOutputProtectValue);

@@ -58,9 +58,9 @@ void Dialog::cmbCANRecFrmType_Click() {
             }
             break;
         case 0:
-            for (const IdentifierRowSpec& spec : kIdentifierRows) {
-                if (spec.frameType == &Dialog::cmbCANRecFrmType) {
-                    reduceToStandard(spec.row);
+            for (const IdentifierRowSpec& rowSpec : kIdentifierRows) {
+                if (rowSpec.frameType == &Dialog::cmbCANRecFrmType) {
+                    reduceToStandard(rowSpec.row);
                 }
             }
             for (TextBox* boxes : rowsInEnableOrder) {

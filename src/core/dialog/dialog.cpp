@@ -117,13 +117,13 @@ void Dialog::buildControls() {
     txtOutputProtectValue.initText("00");
 
     // The identifier rows; the sort below puts every box in its tab place.
-    for (const IdentifierRowSpec& spec : kIdentifierRows) {
-        TextBox* boxes = this->*spec.boxes;
+    for (const IdentifierRowSpec& rowSpec : kIdentifierRows) {
+        TextBox* boxes = this->*rowSpec.boxes;
         for (int i = 0; i < 4; ++i) {
             const int fromLeft = 3 - i;
-            place(boxes[i], spec.name, &(this->*spec.container), {}, spec.tabOfBox3 + fromLeft,
-                  {spec.leftOfBox3 + 600 * fromLeft, spec.top, 495, 285}, kPlain, i);
-            boxes[i].initText(spec.designTexts[static_cast<std::size_t>(i)]);
+            place(boxes[i], rowSpec.name, &(this->*rowSpec.container), {}, rowSpec.tabOfBox3 + fromLeft,
+                  {rowSpec.leftOfBox3 + 600 * fromLeft, rowSpec.top, 495, 285}, kPlain, i);
+            boxes[i].initText(rowSpec.designTexts[static_cast<std::size_t>(i)]);
         }
     }
 
@@ -148,10 +148,12 @@ void Dialog::wireHandlers() {
     chkOutputProtection.onClick = [this] { chkOutputProtection_Click(); };
     optInputChangeTr.onClick = [this] { optInputChangeTr_Click(); };
     optInputPeriodTr.onClick = [this] { optInputPeriodTr_Click(); };
-    for (const IdentifierRowSpec& spec : kIdentifierRows) {
+    for (const IdentifierRowSpec& rowSpec : kIdentifierRows) {
         for (int i = 0; i < 4; ++i) {
-            (this->*spec.boxes)[i].onChange = [this, i, row = spec.row] { identifierChanged(row, i); };
-            (this->*spec.boxes)[i].onLostFocus = [this, i, row = spec.row] { identifierLostFocus(row, i); };
+            (this->*rowSpec.boxes)[i].onChange = [this, i, row = rowSpec.row] { identifierChanged(row, i); };
+            (this->*rowSpec.boxes)[i].onLostFocus = [this, i, row = rowSpec.row] {
+                identifierLostFocus(row, i);
+            };
         }
     }
     txtPeriodmsCount.onChange = [this] { txtPeriodmsCount_Change(); };
@@ -218,9 +220,9 @@ void Dialog::showMessage(std::string text, std::string title, MessageIcon icon, 
 }
 
 IdentifierRow Dialog::row(IdRow which) {
-    const IdentifierRowSpec& spec = identifierRow(which);
-    return {this->*spec.boxes, this->*spec.bytes, this->*spec.frameType, spec.rangeResetText,
-            spec.conversionResetText};
+    const IdentifierRowSpec& rowSpec = identifierRow(which);
+    return {this->*rowSpec.boxes, this->*rowSpec.bytes, this->*rowSpec.frameType, rowSpec.rangeResetText,
+            rowSpec.conversionResetText};
 }
 
 void Dialog::identifierChanged(IdRow which, int index) {
@@ -290,8 +292,8 @@ FrameInputs Dialog::frameInputs() const {
     in.rs232TrId = ChkRS232TrID.value();
     in.canTrMultiByte = optCANTrMultiByte.value();
     in.inputChangeTr = optInputChangeTr.value();
-    for (const IdentifierRowSpec& spec : kIdentifierRows) {
-        in.*spec.frameInput = this->*spec.bytes;
+    for (const IdentifierRowSpec& rowSpec : kIdentifierRows) {
+        in.*rowSpec.frameInput = this->*rowSpec.bytes;
     }
     in.periodmsCountValue = PeriodmsCountValue;
     return in;

@@ -192,8 +192,8 @@ void Dialog::ApplySettings(const ConverterSettings& r) {
     // Any non-zero flag counts as true, as a boolean conversion takes it.
     optCANTrImme1byte.setValue(r.CANTrImme1byte != 0);
     optInputPeriodTr.setValue(r.InputPeriodTr != 0);
-    for (const IdentifierRowSpec& spec : kIdentifierRows) {
-        texts(this->*spec.boxes, r.*spec.record);
+    for (const IdentifierRowSpec& rowSpec : kIdentifierRows) {
+        texts(this->*rowSpec.boxes, r.*rowSpec.record);
     }
     txtPeriodmsCount.setText(r.PeriodmsCount.text());
     txtOutputProtectValue.setText(r.OutputProtectValue.text());
@@ -223,8 +223,8 @@ void Dialog::CaptureSettings(ConverterSettings& r) const {
     r.CANTrMultiByte = flag(optCANTrMultiByte.value());
     r.InputChangeTr = flag(optInputChangeTr.value());
     r.InputPeriodTr = flag(optInputPeriodTr.value());
-    for (const IdentifierRowSpec& spec : kIdentifierRows) {
-        texts(this->*spec.boxes, r.*spec.record);
+    for (const IdentifierRowSpec& rowSpec : kIdentifierRows) {
+        texts(this->*rowSpec.boxes, r.*rowSpec.record);
     }
     storeKeepingValue(
         r.PeriodmsCount, txtPeriodmsCount.text(),

@@ -42,9 +42,9 @@ constexpr LabelledInput kLabelledInputs[] = {
 };
 
 const core::Control* labelOf(const core::Dialog& dialog, const core::Control& input) {
-    for (const core::IdentifierRowSpec& spec : core::kIdentifierRows) {
-        if (input.name() == spec.name) {
-            return &(dialog.*spec.label);
+    for (const core::IdentifierRowSpec& rowSpec : core::kIdentifierRows) {
+        if (input.name() == rowSpec.name) {
+            return &(dialog.*rowSpec.label);
         }
     }
     const auto labelled = std::find_if(std::begin(kLabelledInputs), std::end(kLabelledInputs),
