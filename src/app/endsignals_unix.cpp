@@ -7,6 +7,7 @@
 #include <csignal>
 
 #include "endsignals.h"
+#include "stopdeadline.h"
 
 namespace veltara::qt {
 
@@ -21,6 +22,9 @@ void onEndingSignal(int signalNumber) {
     const int saved = errno;
     const auto byte = static_cast<unsigned char>(signalNumber);
     (void)!::write(g_pipe[1], &byte, 1);
+    // Should the event loop never read the pipe (start-up blocked in a system call), the program still
+    // ends within a second.
+    platform::armStopDeadline(signalNumber);
     errno = saved;
 }
 
@@ -65,6 +69,7 @@ void EndSignals::drain() {
             continue;
         }
         m_received = byte;
+        platform::disarmStopDeadline();
         // The shutdown runs once; should it hang, the next signal ends the program as it would have.
         for (int signalNumber : kEndingSignals) {
             setHandler(signalNumber, SIG_DFL);

@@ -3,6 +3,8 @@
 #include <array>
 #include <csignal>
 
+#include "stopdeadline.h"
+
 namespace veltara::cli {
 
 namespace {
@@ -15,6 +17,7 @@ std::array<struct sigaction, kSignals.size()> g_previous{};
 void note(int signal) {
     if (g_caught == 0) {
         g_caught = signal;
+        platform::armStopDeadline(signal);
     }
 }
 
@@ -37,6 +40,10 @@ StopSignals::~StopSignals() {
 }
 
 int StopSignals::caught() {
+    if (g_caught != 0) {
+        // Seen, so the command is not blocked: it closes its ports and ends as the signal asks.
+        platform::disarmStopDeadline();
+    }
     return g_caught;
 }
 
