@@ -16,7 +16,7 @@
 #include "benchsupport.h"
 #include "link/portopening.h"
 #include "link/programmingexchange.h"
-#include "portnames.h"
+#include "portauthority.h"
 #include "qteventpump.h"
 #include "qtserialcontrol.h"
 
@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
     QProcess simulator;
     simulator.setStandardOutputFile(QProcess::nullDevice());
     simulator.start(simulatorPath, {"--as", "COM1", "--reply", "ack"});
-    const QFileInfo link(qt::portEntryPath(kPort));
+    const QFileInfo link(QString::fromStdString(qt::ports::portEntryPath(kPort).value()));
     QElapsedTimer waited;
     waited.start();
     while (simulator.state() != QProcess::NotRunning && !QFileInfo(link.filePath()).isSymLink() &&

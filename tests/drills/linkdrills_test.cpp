@@ -86,7 +86,7 @@ protected:
     void replug() {
         converter = std::make_unique<PtyPair>();
         ASSERT_TRUE(converter->ok());
-        std::filesystem::remove(qt::portEntryPath(1).toStdString());
+        std::filesystem::remove(qt::ports::portEntryPath(1).value());
         ASSERT_TRUE(folder.link(1, converter->path()));
         messages.clear();
         ASSERT_TRUE(dialog.CmbCOM.setListIndex(0));

@@ -6,7 +6,7 @@
 #include <QTimer>
 
 #include "convertersimulator.h"
-#include "portlink.h"
+#include "portauthority.h"
 #include "qteventpump.h"
 #include "qtserialcontrol.h"
 #include "settings/settingscodec.h"
@@ -23,7 +23,7 @@ using namespace std::chrono_literals;
 TEST(WindowDrill, TenFastPressesOfProgramConfigRunOneExchange) {
     sim::ConverterSimulator converter(sim::ReplyMode::Ack, [](const std::string&) {});
     ASSERT_TRUE(converter.open());
-    sim::PortLink link;
+    qt::ports::ComLink link;
     ASSERT_TRUE(link.create(1, converter.devicePath()));
     QTimer serve;
     QObject::connect(&serve, &QTimer::timeout, [&] { (void)converter.step(0ms); });

@@ -9,7 +9,7 @@
 #include "fakes.h"
 #include "link/framedescription.h"
 #include "messagetexts.h"
-#include "portlink.h"
+#include "portauthority.h"
 #include "qtserialcontrol.h"
 #include "simulatorpump.h"
 #include "tempportfolder.h"
@@ -48,7 +48,7 @@ protected:
     std::vector<std::string> converterLog;
     sim::ConverterSimulator simulator{sim::ReplyMode::Ack,
                                       [this](const std::string& line) { converterLog.push_back(line); }};
-    sim::PortLink link;
+    qt::ports::ComLink link;
     qt::QtSerialControl serial;
     SimulatorPump pump{simulator};
     core::SteadyClock clock;
@@ -154,7 +154,14 @@ TEST_F(DialogOverPty, APortHeldByAnotherProgramIsBusyUntilItLetsGo) {
     messages.clear();
     ASSERT_TRUE(dialog.CmbCOM.setListIndex(0));
     EXPECT_EQ(messages.texts(), std::vector<std::string>{kPortFailure});
-    EXPECT_EQ(dialog.lastPortError(), (core::Error{core::ErrorCode::Busy, "Device or resource busy"}));
+    // The holder is named, by its process number and program, and the lock file it keeps.
+    EXPECT_EQ(dialog.lastPortError()->code, core::ErrorCode::Busy);
+    for (const std::string& words :
+         {"PID " + std::to_string(holder.processId()), std::string("serial_port_hol"),
+          qt::ports::lockFilePath(simulator.devicePath())}) {
+        EXPECT_NE(dialog.lastPortError()->text.find(words), std::string::npos)
+            << dialog.lastPortError()->text;
+    }
     press();
     EXPECT_EQ(messages.texts(), std::vector<std::string>{kPortFailure});
 
@@ -179,7 +186,7 @@ TEST_F(DialogOverPty, TheDeviceVanishingMidExchangeFailsOnceAndClosesThePort) {
         if (!serial.portOpen().value()) {
             simulator.hangUp();
             ASSERT_TRUE(simulator.open());
-            std::filesystem::remove(qt::portEntryPath(1).toStdString());
+            std::filesystem::remove(qt::ports::portEntryPath(1).value());
             ASSERT_TRUE(link.create(1, simulator.devicePath()));
             ASSERT_TRUE(dialog.CmbCOM.setListIndex(0));
         }

@@ -8,7 +8,7 @@
 
 #include "factoryframe.h"
 #include "link/programmingexchange.h"
-#include "portnames.h"
+#include "portauthority.h"
 #include "qteventpump.h"
 #include "qtserialcontrol.h"
 #include "tempportfolder.h"
@@ -46,9 +46,9 @@ TEST_F(SimulatorProcess, ServesTheDialogsPortUntilTerminated) {
     const std::string deviceLine = nextLine();
     ASSERT_EQ(deviceLine.rfind("device /dev/", 0), 0u) << deviceLine;
     const std::string device = deviceLine.substr(7);
-    EXPECT_EQ(nextLine(), "COM4 -> " + device + " (" + qt::portEntryPath(4).toStdString() + ")");
+    EXPECT_EQ(nextLine(), "COM4 -> " + device + " (" + qt::ports::portEntryPath(4).value() + ")");
     EXPECT_EQ(nextLine(), "reply ack; stop with Ctrl-C");
-    EXPECT_EQ(fs::read_symlink(qt::portEntryPath(4).toStdString()).string(), device);
+    EXPECT_EQ(fs::read_symlink(qt::ports::portEntryPath(4).value()).string(), device);
 
     qt::QtSerialControl serial;
     qt::QtEventPump pump;
@@ -81,7 +81,7 @@ TEST_F(SimulatorProcess, ServesTheDialogsPortUntilTerminated) {
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(process.exitCode(), 0);
     EXPECT_EQ(nextLine(), "stopped");
-    EXPECT_FALSE(fs::exists(fs::symlink_status(qt::portEntryPath(4).toStdString())));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(qt::ports::portEntryPath(4).value())));
 }
 
 TEST_F(SimulatorProcess, LeavesTheUsersOwnEntryAlone) {
@@ -90,7 +90,7 @@ TEST_F(SimulatorProcess, LeavesTheUsersOwnEntryAlone) {
     ASSERT_TRUE(process.waitForFinished(10000));
     EXPECT_EQ(process.exitCode(), 1);
     EXPECT_NE(process.readAllStandardError().indexOf("already exists"), -1);
-    EXPECT_EQ(fs::read_symlink(qt::portEntryPath(4).toStdString()).string(), "/dev/ttyUSB0");
+    EXPECT_EQ(fs::read_symlink(qt::ports::portEntryPath(4).value()).string(), "/dev/ttyUSB0");
 }
 
 TEST_F(SimulatorProcess, ExplainsItsOptions) {

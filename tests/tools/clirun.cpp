@@ -1,6 +1,7 @@
 #include "clirun.h"
 
 #include <QProcessEnvironment>
+#include <algorithm>
 
 #include "helperprogram.h"
 
@@ -19,6 +20,21 @@ CliRun runProgram(const QStringList& arguments, const CliStart& start) {
     }
     if (start.unprivileged != nullptr) {
         command = start.unprivileged->command({command.begin() + 1, command.end()});
+    }
+    if (!start.environment.empty()) {
+        // runuser sets HOME itself: env, run after it, has the last word.
+        std::vector<std::string> env{"/usr/bin/env"};
+        for (const std::string& e : start.environment) {
+            if (e.starts_with('-')) {
+                env.insert(env.end(), {"-u", e.substr(1)});
+            } else {
+                env.push_back(e);
+            }
+        }
+        const auto program = start.unprivileged != nullptr && command.front() != VELTARA_CLI_PATH
+                                 ? std::find(command.begin(), command.end(), "--") + 1
+                                 : command.begin();
+        command.insert(program, env.begin(), env.end());
     }
     process.setProgram(QString::fromStdString(command.front()));
     QStringList rest;

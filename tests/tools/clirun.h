@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace veltara::test {
 
@@ -21,6 +22,8 @@ struct CliStart {
     std::filesystem::path directory = std::filesystem::temp_directory_path();
     std::string input;
     std::string configHome;  // XDG_CONFIG_HOME; empty keeps the test's own
+    // Set last, as env(1) takes them: "NAME=value" sets, "-NAME" unsets (also for another user).
+    std::vector<std::string> environment;
     const UnprivilegedHelper* unprivileged = nullptr;
 };
 

@@ -11,6 +11,8 @@
 
 #include "clirun.h"
 #include "helperprogram.h"
+#include "link/configframe.h"
+#include "portauthority.h"
 #include "ptypair.h"
 #include "session.h"
 
@@ -71,9 +73,10 @@ TEST(CliPorts, AssignLinksACommNameToASerialPortAndUnassignRemovesIt) {
          false},
         {{"--assign", "COM3", "/dev/veltara-no-such-device"}, 2, "does not exist", false},
         {{"--assign", "COM3"}, 2, "--assign needs a COM name and a device", false},
-        {{"--unassign", "COM3"}, 2, "COM3 is not assigned", false},
+        {{"--unassign", "COM3"}, 0, "COM3 is not assigned", false},
         {{"--assign", "com3", device}, 0, "COM3 -> " + pty.path(), true},
-        {{}, 0, "COM3  " + pty.path() + "  opens", true},
+        {{}, 0, "COM3  " + pty.path() + "  available", true},
+        {{"--assign", "COM3", device}, 0, "COM3 -> " + pty.path() + " (replaced " + pty.path() + ")", true},
         {{"--json"}, 0, "{\"port\": \"COM3\", \"device\": \"" + pty.path() + "\"", true},
         {{"--unassign", "COM3"}, 0, "COM3 unassigned", false},
     };
@@ -161,9 +164,8 @@ TEST(CliPorts, APortFolderThatAnotherUserControlsIsRefused) {
         if (c.refusal.empty()) {
             EXPECT_EQ(line.find("refused"), std::string::npos) << c.name << "\n" << line;
             // Root opens the terminal; nobody may not, and is told what to do about it.
-            EXPECT_NE(
-                line.find(c.unprivileged ? "Permission denied; your user must be in the group" : "opens"),
-                std::string::npos)
+            EXPECT_NE(line.find(c.unprivileged ? "no permission: Permission denied; " : "available"),
+                      std::string::npos)
                 << c.name << "\n"
                 << line;
         } else {
@@ -173,6 +175,245 @@ TEST(CliPorts, APortFolderThatAnotherUserControlsIsRefused) {
             EXPECT_NE(programmed.err.find(c.refusal), std::string::npos) << c.name << "\n" << programmed.err;
             EXPECT_EQ(pty.drain(), 0u) << c.name << ": nothing may be sent through a refused entry";
         }
+    }
+}
+
+// What a neighbour on a shared line PC can plant, and a user's environment that would send a frame
+// elsewhere: each is refused with words that name it, nothing reaches the line, nothing planted is removed.
+TEST(CliPorts, DrillsAsAnotherUserNothingReachesALineItShouldNot) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "only root can plant files as another user and give a terminal away";
+    }
+    const UnprivilegedHelper helper(VELTARA_CLI_PATH);
+    ASSERT_EQ(helper.problem(), "");
+    const uid_t nobody = uidOf("nobody");
+    struct Bench {
+        PortFolder f;
+        PtyPair line;   // the converter meant
+        PtyPair other;  // a line no frame may reach
+        std::string lock = qt::ports::lockFilePath(line.path());
+        fs::path shared = f.dir / "shared";  // world-writable and sticky, as /tmp
+        std::vector<fs::path> kept;          // planted things that must survive the run
+        std::vector<fs::path> absent;        // what the run must not leave behind
+        void mapTo(const fs::path& config, int port, const std::string& target) const {
+            fs::create_directories(config / "veltara" / "ports");
+            fs::create_symlink(target, config / "veltara" / "ports" / ("COM" + std::to_string(port)));
+        }
+    };
+    struct Drill {
+        const char* name;
+        std::function<void(Bench&, uid_t nobody)> plant;
+        QStringList args;
+        bool asNobody;
+        std::vector<std::string> environment;
+        int code;
+        std::vector<std::string> words;  // in what it prints
+        std::string notSaid;
+        std::size_t sent;  // bytes that reach the line meant
+    };
+    const auto program = [](const char* port) {
+        return QStringList{"program", "--defaults", "--port", port};
+    };
+    const std::string self = std::to_string(::getpid());
+    const Drill drills[] = {
+        {"lock link",
+         [](Bench& b, uid_t who) {
+             ASSERT_EQ(::symlink("/dev/zero", b.lock.c_str()), 0);
+             ASSERT_EQ(::lchown(b.lock.c_str(), who, who), 0);
+             b.kept.push_back(b.lock);
+         },
+         program("LINE"),
+         false,
+         {},
+         2,
+         {"a symbolic link of nobody", "is locked by /"},
+         "",
+         0},
+        {"lock FIFO",
+         [](Bench& b, uid_t who) {
+             ASSERT_EQ(::mkfifo(b.lock.c_str(), 0666), 0);
+             ASSERT_EQ(::chown(b.lock.c_str(), who, who), 0);
+             b.kept.push_back(b.lock);
+         },
+         program("LINE"),
+         false,
+         {},
+         2,
+         {"a FIFO of nobody"},
+         "",
+         0},
+        {"live foreign lock (lockdev's format)",
+         [self](Bench& b, uid_t who) {
+             std::ofstream(b.lock) << std::string(10 - self.size(), ' ') << self << '\n';
+             ASSERT_EQ(::chown(b.lock.c_str(), who, who), 0);
+             b.kept.push_back(b.lock);
+         },
+         program("LINE"),
+         false,
+         {},
+         2,
+         {"is in use by PID " + self + " (cli_tests), lock file /"},
+         "",
+         0},
+        {"live foreign lock, listed",
+         [self](Bench& b, uid_t) {
+             std::ofstream(b.lock) << self << "\nminicom\n";
+             b.mapTo(b.f.config, 3, b.line.path());
+             b.kept.push_back(b.lock);
+         },
+         {"ports"},
+         false,
+         {},
+         0,
+         {"COM3  " + std::string("/dev/pts/"), "busy: ", "PID " + self},
+         "",
+         0},
+        {"dead foreign lock is taken over",
+         [](Bench& b, uid_t who) {
+             std::ofstream(b.lock) << "   4194305\n";
+             ASSERT_EQ(::chown(b.lock.c_str(), who, who), 0);
+             b.absent.push_back(b.lock);
+         },
+         program("LINE"),
+         false,
+         {},
+         1,
+         {},
+         "",
+         core::kConfigFrameSize},
+        {"assign through another user's link",
+         [](Bench& b, uid_t who) {
+             fs::create_directory(b.shared);
+             fs::permissions(b.shared, fs::perms(01777));
+             fs::create_symlink(b.line.path(), b.shared / "adapter-line3");
+             ASSERT_EQ(::lchown((b.shared / "adapter-line3").c_str(), who, who), 0);
+             b.absent.push_back(b.f.ports / "COM4");
+         },
+         {"ports", "--assign", "COM4", "shared/adapter-line3"},
+         false,
+         {},
+         2,
+         {"belongs to nobody"},
+         "",
+         0},
+        {"COM name through another user's link",
+         [](Bench& b, uid_t who) {
+             fs::create_directory(b.shared);
+             fs::permissions(b.shared, fs::perms(01777));
+             fs::create_symlink(b.line.path(), b.shared / "adapter-line3");
+             ASSERT_EQ(::lchown((b.shared / "adapter-line3").c_str(), who, who), 0);
+             b.mapTo(b.f.config, 4, (b.shared / "adapter-line3").string());
+         },
+         program("COM4"),
+         false,
+         {},
+         2,
+         {"belongs to nobody and lies in"},
+         "",
+         0},
+        {"stale link to another user's terminal",
+         [](Bench& b, uid_t who) {
+             ASSERT_EQ(::chown(b.line.path().c_str(), who, who), 0);
+             b.mapTo(b.f.config, 3, b.line.path());
+         },
+         program("COM3"),
+         false,
+         {},
+         2,
+         {"is a terminal of nobody, not yours"},
+         "",
+         0},
+        {"no HOME",
+         [](Bench&, uid_t) {},
+         program("COM5"),
+         true,
+         {"-HOME", "-XDG_CONFIG_HOME"},
+         2,
+         {"home folder"},
+         "",
+         0},
+        {"relative XDG_CONFIG_HOME",
+         [](Bench& b, uid_t) {
+             b.mapTo(b.f.dir / "home" / ".config", 5, b.line.path());
+             b.mapTo(b.f.dir / "cfg", 5, b.other.path());
+         },
+         program("COM5"),
+         false,
+         {"XDG_CONFIG_HOME=cfg", "HOME=HOMEDIR"},
+         1,
+         {},
+         "",
+         core::kConfigFrameSize},
+        {"root-only device",
+         [](Bench& b, uid_t who) {
+             ASSERT_EQ(::chown(b.line.path().c_str(), 0, 0), 0);
+             ASSERT_EQ(::chmod(b.line.path().c_str(), 0600), 0);
+             b.mapTo(b.f.config, 3, b.line.path());
+             for (const fs::path& p : {b.f.config, b.f.config / "veltara", b.f.ports, b.f.ports / "COM3"}) {
+                 ASSERT_EQ(::lchown(p.c_str(), who, 0), 0) << p;
+             }
+         },
+         {"ports"},
+         true,
+         {},
+         0,
+         {"no permission: Permission denied", "its owner or a udev rule"},
+         "usermod",
+         0},
+        {"/tmp as configuration folder",
+         [](Bench& b, uid_t) {
+             fs::create_directory(b.shared);
+             fs::permissions(b.shared, fs::perms(01777));
+             b.absent.push_back(b.shared / "veltara");
+         },
+         program("COM3"),
+         false,
+         {"XDG_CONFIG_HOME=SHARED"},
+         2,
+         {"may be written by other users (mode 1777)", "a folder of your own"},
+         "chmod",
+         0},
+    };
+    for (const Drill& d : drills) {
+        Bench b;
+        ASSERT_TRUE(b.line.ok() && b.other.ok());
+        fs::permissions(b.f.dir.path(), fs::perms(0755));
+        d.plant(b, nobody);
+        CliStart start;
+        start.directory = b.f.dir.path();
+        start.configHome = b.f.config.string();
+        start.unprivileged = d.asNobody ? &helper : nullptr;
+        for (std::string e : d.environment) {
+            for (const auto& [from, to] :
+                 {std::pair<std::string, std::string>{"HOMEDIR", (b.f.dir / "home").string()},
+                  {"SHARED", b.shared.string()}}) {
+                if (const auto at = e.find(from); at != std::string::npos) {
+                    e.replace(at, from.size(), to);
+                }
+            }
+            start.environment.push_back(e);
+        }
+        QStringList args = d.args;
+        args.replaceInStrings("LINE", QString::fromStdString(b.line.path()));
+        const CliRun run = runProgram(args, start);
+        const std::string said = run.out + run.err;
+        EXPECT_EQ(run.code, d.code) << d.name << "\n" << said;
+        for (const std::string& words : d.words) {
+            EXPECT_NE(said.find(words), std::string::npos) << d.name << ": " << words << "\n" << said;
+        }
+        if (!d.notSaid.empty()) {
+            EXPECT_EQ(said.find(d.notSaid), std::string::npos) << d.name << "\n" << said;
+        }
+        EXPECT_EQ(b.line.drain(), d.sent) << d.name;
+        EXPECT_EQ(b.other.drain(), 0u) << d.name;
+        for (const fs::path& p : b.kept) {
+            EXPECT_TRUE(fs::exists(fs::symlink_status(p))) << d.name << ": " << p << " was removed";
+        }
+        for (const fs::path& p : b.absent) {
+            EXPECT_FALSE(fs::exists(fs::symlink_status(p))) << d.name << ": " << p << " is there";
+        }
+        std::error_code ignored;
+        fs::remove(b.lock, ignored);
     }
 }
 

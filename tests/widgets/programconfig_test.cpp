@@ -6,7 +6,7 @@
 #include "convertersimulator.h"
 #include "link/framedescription.h"
 #include "messagetexts.h"
-#include "portlink.h"
+#include "portauthority.h"
 #include "qteventpump.h"
 #include "qtserialcontrol.h"
 #include "windowsession.h"
@@ -31,7 +31,7 @@ struct Converter {
     }
     std::vector<std::string> lines;
     sim::ConverterSimulator engine;
-    sim::PortLink link;
+    qt::ports::ComLink link;
     QTimer poll;
 };
 

@@ -1,7 +1,5 @@
 #include "qtserialcontrol.h"
 
-#include <QFileInfo>
-
 #include <QByteArray>
 #include <algorithm>
 #include <cerrno>
@@ -10,8 +8,7 @@
 #include <utility>
 
 #include "common/systemerror.h"
-#include "portfolder.h"
-#include "portnames.h"
+#include "portauthority.h"
 #include "serialdriver.h"
 
 namespace veltara::qt {
@@ -61,12 +58,16 @@ core::Status QtSerialControl::setPortOpen(bool open) {
         return Error{ErrorCode::Refused, "The port is already open"};
     }
     m_failure.reset();
-    if (m_deviceOverride.isEmpty()) {
-        if (std::string problem = portEntryProblem(m_commPort); !problem.empty()) {
-            return Error{ErrorCode::Untrusted, std::move(problem)};
-        }
+    const ports::ResolvedPort resolved = resolve(m_commPort);
+    if (resolved.problem) {
+        return *resolved.problem;
     }
-    const QString device = this->device(m_commPort);
+    // Checked here and not left to Qt: its lock file handling follows links, blocks on a FIFO, reads
+    // without limit and breaks any lock older than 30 seconds, whoever holds it.
+    if (core::Status usable = ports::checkBeforeOpen(resolved.device); !usable) {
+        return usable;
+    }
+    const QString device = QString::fromStdString(resolved.device);
     m_port->setPortName(device);
     m_port->setReadBufferSize(m_inBufferSize);
     if (!m_port->open(QIODevice::ReadWrite)) {
@@ -81,8 +82,10 @@ core::Error QtSerialControl::openFailure(const QString& device) const {
     switch (m_port->error()) {
         case QSerialPort::DeviceNotFoundError:
             return {ErrorCode::NotFound, m_port->errorString().toStdString()};
-        case QSerialPort::PermissionError:
-            return driver::permissionFailure(device);
+        case QSerialPort::PermissionError: {
+            core::Error error = driver::permissionFailure(device);
+            return error.code == ErrorCode::Busy ? ports::busyError(device.toStdString()) : error;
+        }
         default:
             return {ErrorCode::Io, m_port->errorString().toStdString()};
     }
@@ -92,7 +95,7 @@ core::Status QtSerialControl::setCommPort(int port) {
     if (m_port->isOpen()) {
         return Error{ErrorCode::Refused, "The port is open; close it before choosing another"};
     }
-    if (port < kFirstCommPort || port > kLastCommPort) {
+    if (port < ports::kFirstCommPort || port > ports::kLastCommPort) {
         return Error{ErrorCode::InvalidArgument,
                      "Invalid port number " + std::to_string(port) + " (COM1 to COM8)"};
     }
@@ -270,17 +273,13 @@ core::Result<std::vector<std::uint8_t>> QtSerialControl::input() {
     return std::vector<std::uint8_t>(taken.begin(), taken.end());
 }
 
-QString QtSerialControl::device(int port) const {
-    if (m_deviceOverride.isEmpty()) {
-        return portDevice(port);
-    }
-    // Resolved like a COMn link, so the lock file carries the device's own name.
-    const QString canonical = QFileInfo(m_deviceOverride).canonicalFilePath();
-    return canonical.isEmpty() ? m_deviceOverride : canonical;
+ports::ResolvedPort QtSerialControl::resolve(int port) const {
+    return m_deviceOverride.isEmpty() ? ports::resolvePort(port)
+                                      : ports::resolvePort(m_deviceOverride.toStdString());
 }
 
 std::string QtSerialControl::deviceName(int port) const {
-    return device(port).toStdString();
+    return resolve(port).device;
 }
 
 void QtSerialControl::fail(const Error& failure) {

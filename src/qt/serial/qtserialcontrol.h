@@ -7,12 +7,13 @@
 
 #include "linesettings.h"
 #include "link/serialcontrol.h"
+#include "portauthority.h"
 #include "serialdriver.h"
 
 namespace veltara::qt {
 
-// The dialog's serial control on QSerialPort: COMn opens the device that portDevice() names, binary,
-// without flow control, with DTR and RTS as the driver sets them. The counts include what the driver
+// The dialog's serial control on QSerialPort: COMn opens the device that the port authority resolves it to,
+// binary, without flow control, with DTR and RTS as the driver sets them. The counts include what the driver
 // still holds, so the reply window starts once the frame is on the line. A port that fails under the
 // dialog (adapter unplugged) is closed at its first read, write or resource error and reported once.
 class QtSerialControl final : public QObject, public core::SerialControl {
@@ -37,8 +38,8 @@ public:
     std::string deviceName(int port) const override;
 
     int commPort() const { return m_commPort; }
-    // Opens this device whatever the port number says (the command-line tool's --port PATH); empty
-    // restores the COMn names.
+    // Opens this device (or COM name) whatever the port number says (the command-line tool's --port);
+    // empty restores the port number.
     void setDeviceOverride(const QString& device) { m_deviceOverride = device; }
     const LineSettings& lineSettings() const { return m_line; }
 
@@ -55,8 +56,9 @@ private:
     void pushPending();
     void fail(const core::Error& failure);
 
+    ports::ResolvedPort resolve(int port) const;
+
     QSerialPort* m_port;
-    QString device(int port) const;
 
     int m_commPort = kDefaultCommPort;
     QString m_deviceOverride;

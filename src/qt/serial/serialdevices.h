@@ -30,14 +30,7 @@ std::optional<SerialDevice> findSerialDevice(const std::vector<SerialDevice>& de
 // The entry of `folder` that resolves to `device`, or empty.
 std::string byIdName(const std::string& device, const std::string& folder = kSerialByIdFolder);
 
-// Refuses what a COM name must not point at: a missing path, a file, a device that is not a serial
-// port. Pseudo-terminals pass, so the simulator can stand in for a converter.
-core::Status checkSerialPort(const std::string& path, const std::vector<SerialDevice>& devices);
-
 // "FT232R USB UART, serial number A1B2C3" (what is known of it), or empty.
 std::string adapterText(const SerialDevice& device);
-
-// What a user refused access to `device` must do: join the group that owns it (normally dialout).
-std::string permissionHint(const std::string& device);
 
 }  // namespace veltara::qt

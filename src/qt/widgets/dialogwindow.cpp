@@ -1,7 +1,6 @@
 #include "dialogwindow.h"
 
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QLabel>
@@ -13,7 +12,7 @@
 #include "dialog/dialog.h"
 #include "dialog/identifierrows.h"
 #include "focustracker.h"
-#include "portnames.h"
+#include "portauthority.h"
 #include "porttooltip.h"
 #include "qtscreen.h"
 #include "twips.h"
@@ -213,17 +212,14 @@ void DialogWindow::refreshPortToolTip() {
     if (!device.empty()) {
         const std::vector<SerialDevice> devices = serialDevices();
         adapters.selected = findSerialDevice(devices, device);
-        adapters.linked = QFileInfo(portEntryPath(ports.listIndex() + 1)).isSymLink();
+        adapters.linked = !ports::resolvePort(ports.listIndex() + 1).linkTarget.empty();
         for (const SerialDevice& d : devices) {
-            bool named = false;
-            for (int port = kFirstCommPort; port <= kLastCommPort && !named; ++port) {
-                named = findSerialDevice({d}, portDevice(port).toStdString()).has_value();
-            }
-            if (!named && (d.vendorId || !d.byId.empty())) {  // adapters, not the on-board UARTs
+            // Adapters, not the on-board UARTs.
+            if ((d.vendorId || !d.byId.empty()) && ports::comNamesOf(d).empty()) {
                 adapters.unnamed.push_back(d);
             }
         }
-        adapters.permissionHint = permissionHint(device);
+        adapters.permissionHint = ports::permissionHint(device);
     }
     widgetFor(ports)->setToolTip(portToolTip(ports.text(), device, m_dialog.lastPortError(), adapters));
 }

@@ -1,5 +1,7 @@
 #include "porttooltip.h"
 
+#include "portauthority.h"
+
 namespace veltara::qt {
 
 namespace {
@@ -20,9 +22,7 @@ QString described(const core::Error& error, const PortAdapters& adapters) {
 }
 
 QString assignCommand(const std::string& entry, const SerialDevice& adapter) {
-    return QStringLiteral("veltara-cli ports --assign %1 %2")
-        .arg(QString::fromStdString(entry),
-             QString::fromStdString(adapter.byId.empty() ? adapter.device : adapter.byId));
+    return QString::fromStdString(ports::assignCommand(entry, adapter));
 }
 
 }  // namespace

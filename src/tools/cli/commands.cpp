@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <QFileInfo>
 #include <QString>
 
 #include <algorithm>
@@ -20,8 +19,7 @@
 #include "jsontext.h"
 #include "jsonwriter.h"
 #include "link/framedescription.h"
-#include "portfolder.h"
-#include "portnames.h"
+#include "portauthority.h"
 #include "portscommand.h"
 #include "qteventpump.h"
 #include "qtserialcontrol.h"
@@ -384,28 +382,19 @@ int decodeCommand(const Options& o, std::ostream& out, std::ostream& err) {
     return kExitSuccess;
 }
 
-bool looksLikeComName(const std::string& port) {
-    return port.size() > 3 &&
-           QString::fromStdString(port.substr(0, 3)).compare("COM", Qt::CaseInsensitive) == 0 &&
-           port.find('/') == std::string::npos;
-}
-
 std::optional<std::string> resolvePorts(const Options& o, std::vector<PortTarget>& targets) {
     for (const std::string& port : o.ports) {
-        const int com = qt::parseComName(port);
-        if (com == 0 && looksLikeComName(port)) {
-            return port + " is not a port: use COM1..COM8 or a device path";
+        const qt::ports::ResolvedPort resolved = qt::ports::resolvePort(port);
+        if (resolved.problem && resolved.problem->code != core::ErrorCode::NotFound) {
+            return resolved.comPort > 0 ? port + " is refused: " + resolved.problem->text
+                                        : resolved.problem->text;
         }
-        if (com > 0) {
-            if (const std::string problem = qt::portEntryProblem(com); !problem.empty()) {
-                return "COM" + std::to_string(com) + " is refused: " + problem;
-            }
+        if (resolved.problem && resolved.comPort > 0 && resolved.device.empty()) {
+            return port + " is refused: " + resolved.problem->text;  // no map to look it up in
         }
-        PortTarget target{port, com > 0 ? qt::portDevice(com) : QString::fromStdString(port)};
-        const QString canonical = QFileInfo(target.device).canonicalFilePath();
+        PortTarget target{port, QString::fromStdString(resolved.device)};
         for (const PortTarget& earlier : targets) {
-            const QString earlierCanonical = QFileInfo(earlier.device).canonicalFilePath();
-            if (earlier.device == target.device || (!canonical.isEmpty() && canonical == earlierCanonical)) {
+            if (earlier.device == target.device) {
                 return earlier.name + " and " + port + " name the same device";
             }
         }

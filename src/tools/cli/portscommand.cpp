@@ -1,98 +1,48 @@
 #include "portscommand.h"
 
-#include <QFileInfo>
-
-#include <filesystem>
+#include <cstdio>
 #include <vector>
 
 #include "commands.h"
 #include "jsonwriter.h"
-#include "portfolder.h"
-#include "portnames.h"
-#include "qtserialcontrol.h"
+#include "portauthority.h"
 #include "serialdevices.h"
 
 namespace veltara::cli {
 
 namespace {
 
-namespace fs = std::filesystem;
-using core::ErrorCode;
+namespace ports = qt::ports;
 
 struct ComPort {
-    int number = 0;
-    std::string name;        // "COM3"
-    std::string device;      // what it opens
-    std::string entry;       // its folder entry, when it has one
-    std::string linkTarget;  // what the entry points at, when it is a link
-    bool exists = false;
-    bool opens = false;
-    bool refused = false;  // the port folder or the entry is another user's
-    std::string state;     // "opens", "missing", "does not open: ...", "refused: ..."
-    std::string reason;    // why it does not open (empty when it does)
+    std::string name;  // "COM3"
+    ports::PortState state;
     std::optional<qt::SerialDevice> adapter;
+
+    const ports::ResolvedPort& resolved() const { return state.port; }
 };
 
-std::string canonical(const std::string& path) {
-    std::error_code error;
-    const fs::path resolved = fs::canonical(path, error);
-    return error ? path : resolved.string();
-}
-
-// Opens COMn as the window would (through the same serial control, port folder checks included) to
-// tell a missing device from a busy, forbidden or refused one.
-ComPort probe(int number, const std::vector<qt::SerialDevice>& devices) {
-    ComPort port;
-    port.number = number;
-    port.name = "COM" + std::to_string(number);
-    port.device = qt::portDevice(number).toStdString();
-    const QFileInfo entry(qt::portEntryPath(number));
-    if (entry.isSymLink() || entry.exists()) {
-        port.entry = entry.filePath().toStdString();
-        std::error_code error;
-        port.linkTarget = fs::read_symlink(port.entry, error).string();
+// What stands in the "state" column: learnt from the map, the device's mode and the lock files, never
+// by opening the device (that raises its modem lines and would take its lock).
+std::string stateText(const ports::PortState& state) {
+    if (state.available) {
+        return state.holder ? "available (also open in " + ports::describe(*state.holder) + ")" : "available";
     }
-    port.exists = QFileInfo::exists(QString::fromStdString(port.device));
-    port.adapter = qt::findSerialDevice(devices, port.device);
-
-    qt::QtSerialControl serial;
-    core::Status opened = serial.setCommPort(number);
-    if (opened) {
-        opened = serial.setPortOpen(true);
+    if (!state.problem) {
+        return "unknown";
     }
-    port.opens = opened.ok();
-    if (port.opens) {
-        (void)serial.setPortOpen(false);
-        port.state = "opens";
-        return port;
-    }
-    port.reason = opened.error().text;
-    switch (opened.error().code) {
-        case ErrorCode::Untrusted:
-            port.refused = true;
-            port.state = "refused: " + port.reason;
-            break;
-        case ErrorCode::NotFound:
-            port.state = "missing";
-            break;
-        case ErrorCode::PermissionDenied:
-            port.reason += "; " + qt::permissionHint(port.device);
-            port.state = "does not open: " + port.reason;
-            break;
+    switch (state.problem->code) {
+        case core::ErrorCode::NotFound:
+            return state.port.device.empty() ? "refused: " + state.problem->text : "missing";
+        case core::ErrorCode::Untrusted:
+            return "refused: " + state.problem->text;
+        case core::ErrorCode::Busy:
+            return "busy: " + state.problem->text;
+        case core::ErrorCode::PermissionDenied:
+            return "no permission: " + state.problem->text + "; " + ports::permissionHint(state.port.device);
         default:
-            port.state = "does not open: " + port.reason;
+            return "unusable: " + state.problem->text;
     }
-    return port;
-}
-
-// The first COM name that names nothing usable yet, for the command that maps an adapter.
-std::string freeComName(const std::vector<ComPort>& ports) {
-    for (const ComPort& p : ports) {
-        if (p.entry.empty() && !p.exists) {
-            return p.name;
-        }
-    }
-    return "COMn";
 }
 
 std::string hex4(std::uint16_t value) {
@@ -101,38 +51,72 @@ std::string hex4(std::uint16_t value) {
     return text;
 }
 
-std::vector<std::string> comNamesOf(const qt::SerialDevice& device, const std::vector<ComPort>& ports) {
+std::vector<std::string> comNames(const qt::SerialDevice& device) {
     std::vector<std::string> names;
-    const std::string wanted = canonical(device.device);
-    for (const ComPort& p : ports) {
-        if (p.exists && canonical(p.device) == wanted) {
-            names.push_back(p.name);
-        }
+    for (const int port : ports::comNamesOf(device)) {
+        names.push_back(ports::comName(port));
     }
     return names;
 }
 
-std::string assignCommand(const std::string& comName, const qt::SerialDevice& device) {
-    return "veltara-cli ports --assign " + comName + " " +
-           (device.byId.empty() ? device.device : device.byId);
+// The first COM name that names nothing usable yet, for the command that maps an adapter.
+std::string freeComName(const std::vector<ComPort>& listed) {
+    for (const ComPort& p : listed) {
+        if (p.resolved().entry.empty() && !p.state.exists) {
+            return p.name;
+        }
+    }
+    return "COMn";
+}
+
+// Control characters in a name (a link's target may hold a newline) would forge lines of the listing.
+std::string shown(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned char>(c));
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    return out;
 }
 
 int listPorts(bool json, std::ostream& out) {
     const std::vector<qt::SerialDevice> devices = qt::serialDevices();
-    std::vector<ComPort> ports;
-    for (int n = qt::kFirstCommPort; n <= qt::kLastCommPort; ++n) {
-        ports.push_back(probe(n, devices));
+    std::vector<ComPort> listed;
+    for (int n = ports::kFirstCommPort; n <= ports::kLastCommPort; ++n) {
+        ComPort& p = listed.emplace_back();
+        p.name = ports::comName(n);
+        p.state = ports::inspectPort(n);
+        if (!p.resolved().device.empty()) {
+            p.adapter = qt::findSerialDevice(devices, p.resolved().device);
+        }
     }
-    const std::string spare = freeComName(ports);
+    const std::string spare = freeComName(listed);
     if (json) {
         std::vector<std::string> comItems;
-        for (const ComPort& p : ports) {
+        for (const ComPort& p : listed) {
+            const ports::ResolvedPort& r = p.resolved();
             JsonObject o;
-            o.text("port", p.name).text("device", p.device);
-            p.entry.empty() ? o.null("entry") : o.text("entry", p.entry);
-            p.linkTarget.empty() ? o.null("link_target") : o.text("link_target", p.linkTarget);
-            o.flag("exists", p.exists).flag("opens", p.opens).text("reason", p.reason);
-            o.flag("refused", p.refused);
+            o.text("port", p.name).text("device", r.device);
+            r.entry.empty() ? o.null("entry") : o.text("entry", r.entry);
+            r.linkTarget.empty() ? o.null("link_target") : o.text("link_target", r.linkTarget);
+            o.flag("exists", p.state.exists).flag("opens", p.state.available);
+            o.text("reason", p.state.problem ? p.state.problem->text : std::string());
+            o.flag("refused", p.state.problem && p.state.problem->code == core::ErrorCode::Untrusted);
+            o.flag("busy", p.state.problem && p.state.problem->code == core::ErrorCode::Busy);
+            if (p.state.holder) {
+                JsonObject holder;
+                holder.number("pid", p.state.holder->pid).text("program", p.state.holder->program);
+                p.state.holder->lockFile.empty() ? holder.null("lock_file")
+                                                 : holder.text("lock_file", p.state.holder->lockFile);
+                o.raw("holder", holder.str());
+            } else {
+                o.null("holder");
+            }
             comItems.push_back(o.str());
         }
         std::vector<std::string> deviceItems;
@@ -145,31 +129,34 @@ int listPorts(bool json, std::ostream& out) {
             d.productId ? o.number("product_id", *d.productId) : o.null("product_id");
             o.text("serial_number", d.serialNumber);
             d.byId.empty() ? o.null("by_id") : o.text("by_id", d.byId);
-            o.raw("com_ports", jsonStringArray(comNamesOf(d, ports)));
+            o.raw("com_ports", jsonStringArray(comNames(d)));
             deviceItems.push_back(o.str());
         }
         out << JsonObject().raw("com_ports", jsonArray(comItems)).raw("devices", jsonArray(deviceItems)).str()
             << '\n';
         return kExitSuccess;
     }
-    for (const ComPort& p : ports) {
-        out << p.name << "  " << p.device << "  " << p.state;
+    for (const ComPort& p : listed) {
+        const ports::ResolvedPort& r = p.resolved();
+        out << p.name << "  " << shown(r.device.empty() ? "-" : r.device) << "  "
+            << shown(stateText(p.state));
         if (p.adapter && !qt::adapterText(*p.adapter).empty()) {
-            out << "  " << qt::adapterText(*p.adapter);
+            out << "  " << shown(qt::adapterText(*p.adapter));
         }
-        if (!p.linkTarget.empty()) {
-            out << "  (" << p.entry << " -> " << p.linkTarget << ")";
-        } else if (p.entry.empty() && p.adapter && !p.adapter->byId.empty()) {
-            out << "  (fixed name; keep it across replugging: " << assignCommand(p.name, *p.adapter) << ")";
+        if (!r.linkTarget.empty()) {
+            out << "  (" << shown(r.entry) << " -> " << shown(r.linkTarget) << ")";
+        } else if (r.entry.empty() && p.adapter && !p.adapter->byId.empty()) {
+            out << "  (fixed name; keep it across replugging: "
+                << shown(ports::assignCommand(p.name, *p.adapter)) << ")";
         }
         out << '\n';
     }
     out << "\nSerial devices:" << (devices.empty() ? " none found\n" : "\n");
     for (const qt::SerialDevice& d : devices) {
-        const std::vector<std::string> names = comNamesOf(d, ports);
-        out << d.device << "  ";
+        const std::vector<std::string> names = comNames(d);
+        out << shown(d.device) << "  ";
         if (names.empty()) {
-            out << "no COM name (map it: " << assignCommand(spare, d) << ")";
+            out << "no COM name (map it: " << shown(ports::assignCommand(spare, d)) << ")";
         }
         for (std::size_t i = 0; i < names.size(); ++i) {
             out << (i > 0 ? " " : "") << names[i];
@@ -179,7 +166,7 @@ int listPorts(bool json, std::ostream& out) {
               d.vendorId && d.productId ? "USB " + hex4(*d.vendorId) + ":" + hex4(*d.productId) : "",
               d.serialNumber.empty() ? "" : "serial number " + d.serialNumber, d.byId}) {
             if (!part.empty()) {
-                out << "  " << part;
+                out << "  " << shown(part);
             }
         }
         out << '\n';
@@ -188,9 +175,9 @@ int listPorts(bool json, std::ostream& out) {
 }
 
 int comNumberOrError(const std::string& name, std::ostream& err) {
-    const int number = qt::parseComName(name);
+    const int number = ports::parseComName(name);
     if (number == 0) {
-        err << "veltara-cli: " << name << " is not a COM name: use COM1 to COM8\n";
+        err << "veltara-cli: " << shown(name) << " is not a COM name: use COM1 to COM8\n";
     }
     return number;
 }
@@ -200,21 +187,16 @@ int assign(const std::string& name, const std::string& device, std::ostream& out
     if (number == 0) {
         return kExitUsageOrIo;
     }
-    const std::vector<qt::SerialDevice> devices = qt::serialDevices();
-    if (const core::Status serial = qt::checkSerialPort(device, devices); !serial) {
-        err << "veltara-cli: " << serial.error().text << '\n';
+    const core::Result<ports::Assignment> assigned = ports::assignPort(number, device);
+    if (!assigned) {
+        err << "veltara-cli: " << shown(assigned.error().text) << '\n';
         return kExitUsageOrIo;
     }
-    // The by-id name follows the adapter to whichever ttyUSBn it gets next time.
-    std::string target = qt::byIdName(device);
-    if (target.empty()) {
-        target = fs::absolute(device).lexically_normal().string();
+    out << ports::comName(number) << " -> " << shown(assigned.value().target);
+    if (!assigned.value().replaced.empty()) {
+        out << " (replaced " << shown(assigned.value().replaced) << ")";
     }
-    if (const core::Status linked = qt::assignPort(number, target); !linked) {
-        err << "veltara-cli: " << linked.error().text << '\n';
-        return kExitUsageOrIo;
-    }
-    out << "COM" << number << " -> " << target << '\n';
+    out << '\n';
     return kExitSuccess;
 }
 
@@ -223,11 +205,13 @@ int unassign(const std::string& name, std::ostream& out, std::ostream& err) {
     if (number == 0) {
         return kExitUsageOrIo;
     }
-    if (const core::Status removed = qt::unassignPort(number); !removed) {
-        err << "veltara-cli: " << removed.error().text << '\n';
+    const core::Result<bool> removed = ports::unassignPort(number);
+    if (!removed) {
+        err << "veltara-cli: " << shown(removed.error().text) << '\n';
         return kExitUsageOrIo;
     }
-    out << "COM" << number << " unassigned\n";
+    out << ports::comName(number) << (removed.value() ? " unassigned" : " is not assigned; nothing to do")
+        << '\n';
     return kExitSuccess;
 }
 

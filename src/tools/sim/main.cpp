@@ -9,7 +9,8 @@
 #include <string_view>
 
 #include "convertersimulator.h"
-#include "portlink.h"
+#include "portauthority.h"
+#include "stopdeadline.h"
 
 namespace {
 
@@ -19,8 +20,9 @@ constexpr auto kPollInterval = std::chrono::milliseconds(100);
 
 volatile std::sig_atomic_t g_stop = 0;
 
-void requestStop(int) {
+void requestStop(int signalNumber) {
     g_stop = 1;
+    veltara::platform::armStopDeadline(signalNumber);
 }
 
 constexpr const char* kUsage = R"(Usage: veltara-sim [--as COMn] [--reply MODE]
@@ -53,13 +55,6 @@ struct Options {
     std::optional<int> port;
     sim::ReplyMode reply = sim::ReplyMode::Ack;
 };
-
-std::optional<int> parsePort(std::string_view text) {
-    if (text.size() == 4 && text.substr(0, 3) == "COM" && text[3] >= '1' && text[3] <= '8') {
-        return text[3] - '0';
-    }
-    return std::nullopt;
-}
 
 int usageError(const std::string& text) {
     std::cerr << "veltara-sim: " << text << "; see 'veltara-sim --help'\n";
@@ -94,8 +89,9 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options) {
             value = argv[++i];
         }
         if (arg == "--as") {
-            options.port = parsePort(*value);
-            if (!options.port) {
+            if (const int port = qt::ports::parseComName(*value); port != 0) {
+                options.port = port;
+            } else {
                 return usageError("--as takes COM1 to COM8, not \"" + std::string(*value) + "\"");
             }
         } else {
@@ -115,7 +111,7 @@ void installStopHandlers() {
     action.sa_handler = requestStop;
     sigemptyset(&action.sa_mask);
     // No SA_RESTART: a signal ends the simulator's wait at once.
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
         sigaction(signal, &action, nullptr);
     }
     std::signal(SIGPIPE, SIG_IGN);
@@ -140,7 +136,7 @@ int main(int argc, char** argv) {
     }
     std::printf("device %s\n", simulator.devicePath().c_str());
 
-    sim::PortLink link;
+    qt::ports::ComLink link;
     if (options.port) {
         if (const core::Status linked = link.create(*options.port, simulator.devicePath()); !linked) {
             std::fprintf(stderr, "veltara-sim: %s\n", linked.error().text.c_str());
@@ -158,6 +154,7 @@ int main(int argc, char** argv) {
             break;
         }
     }
+    veltara::platform::disarmStopDeadline();
     link.remove();
     std::printf("stopped\n");
     return exitCode;

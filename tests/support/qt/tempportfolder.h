@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "portnames.h"
+#include "portauthority.h"
 
 namespace veltara::test {
 
@@ -24,7 +24,7 @@ public:
     // Makes COMn a link to `target`, as a user would with ln -s.
     bool link(int port, const std::string& target) const {
         std::error_code error;
-        const std::filesystem::path entry = qt::portEntryPath(port).toStdString();
+        const std::filesystem::path entry = qt::ports::portEntryPath(port).value();
         std::filesystem::create_directories(entry.parent_path(), error);
         std::filesystem::create_symlink(target, entry, error);
         return !error;
