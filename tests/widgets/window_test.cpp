@@ -252,13 +252,13 @@ TEST(Window, ThePortListTellsTheDeviceAndWhyItDidNotOpen) {
     WindowSession s;
     s.serial.present = {2};
     s.start();
-    const QString tip = s.widget("CmbCOM")->toolTip();
+    const QString tip = s.window.portToolTip();
     EXPECT_TRUE(tip.contains("/dev/fake1")) << tip.toStdString();
     EXPECT_TRUE(tip.contains("No such file or directory")) << tip.toStdString();
     s.messages.clear();
     QTest::keyClick(s.widget("CmbCOM"), Qt::Key_Down);
     EXPECT_TRUE(s.messages.shown.empty());
-    EXPECT_EQ(s.widget("CmbCOM")->toolTip(), "COM2 is /dev/fake2");
+    EXPECT_EQ(s.window.portToolTip(), "COM2 is /dev/fake2");
 }
 
 }  // namespace

@@ -104,22 +104,30 @@ QRectF textArea(const QFontMetricsF& metrics, const Placed& placed) {
 
 }  // namespace
 
+std::vector<ClippedText> clippedTextsOf(const QWidget& w) {
+    std::vector<ClippedText> clipped;
+    if (w.isHidden() || w.isWindow()) {
+        return clipped;
+    }
+    const QFontMetricsF metrics(w.font(), &w);
+    for (const Placed& placed : placedTexts(w)) {
+        if (placed.text.isEmpty()) {
+            continue;
+        }
+        const QRectF area = textArea(metrics, placed);
+        if (!QRectF(placed.room).contains(area) ||
+            coveredBySibling(w, area.translated(w.pos()).toAlignedRect())) {
+            clipped.push_back({w.objectName(), placed.text});
+        }
+    }
+    return clipped;
+}
+
 std::vector<ClippedText> clippedTexts(const QWidget& root) {
     std::vector<ClippedText> clipped;
     for (const QWidget* w : root.findChildren<const QWidget*>()) {
-        if (w->isHidden() || w->isWindow()) {
-            continue;
-        }
-        const QFontMetricsF metrics(w->font(), w);
-        for (const Placed& placed : placedTexts(*w)) {
-            if (placed.text.isEmpty()) {
-                continue;
-            }
-            const QRectF area = textArea(metrics, placed);
-            if (!QRectF(placed.room).contains(area) ||
-                coveredBySibling(*w, area.translated(w->pos()).toAlignedRect())) {
-                clipped.push_back({w->objectName(), placed.text});
-            }
+        for (ClippedText& c : clippedTextsOf(*w)) {
+            clipped.push_back(std::move(c));
         }
     }
     return clipped;

@@ -19,4 +19,7 @@ struct ClippedText {
 // drawn for shows up here.
 std::vector<ClippedText> clippedTexts(const QWidget& root);
 
+// The texts of `w` alone that it cannot show whole in its font.
+std::vector<ClippedText> clippedTextsOf(const QWidget& w);
+
 }  // namespace veltara::qt

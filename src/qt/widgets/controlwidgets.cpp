@@ -161,7 +161,10 @@ void applyAppearance(const core::Control& control, QWidget* widget) {
 
 }  // namespace
 
-void applyFont(const core::Control& control, QWidget* widget, double scale) {
+namespace {
+
+// The control's own font: bold, and its own point size.
+void applyFont(const core::Control& control, QWidget* widget) {
     const core::Appearance& look = control.appearance();
     if (!look.bold && look.pointSize <= 0.0) {
         return;
@@ -170,10 +173,12 @@ void applyFont(const core::Control& control, QWidget* widget, double scale) {
     QFont font;
     font.setBold(look.bold);
     if (look.pointSize > 0.0) {
-        font.setPointSizeF(look.pointSize * scale);
+        font.setPointSizeF(look.pointSize);
     }
     widget->setFont(font);
 }
+
+}  // namespace
 
 QWidget* createControlWidget(const core::Control& control, QWidget* parent) {
     QWidget* widget = createKindWidget(control, parent);
@@ -181,7 +186,7 @@ QWidget* createControlWidget(const core::Control& control, QWidget* parent) {
     widget->setGeometry(toPixels(control.geometry()));
     widget->setFocusPolicy(control.takesFocus() ? Qt::StrongFocus : Qt::NoFocus);
     applyAppearance(control, widget);
-    applyFont(control, widget, 1.0);
+    applyFont(control, widget);
     return widget;
 }
 

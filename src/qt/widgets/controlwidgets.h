@@ -18,8 +18,4 @@ inline const QColor kNoteRed{255, 0, 0};
 // size, caption, list items, colours and font. The control's changing state is bound separately.
 QWidget* createControlWidget(const core::Control& control, QWidget* parent);
 
-// Gives the widget the control's own font: bold, and its point size times `scale`, the factor by which
-// the dialog's font was made smaller to fit.
-void applyFont(const core::Control& control, QWidget* widget, double scale);
-
 }  // namespace veltara::qt

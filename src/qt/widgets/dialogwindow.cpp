@@ -117,8 +117,8 @@ DialogWindow::DialogWindow(core::Dialog& dialog, QWidget* parent)
     setTabOrder();
     nameInputsAfterLabels();
 
-    m_dialog.onPortStateChanged = [this] { refreshPortToolTip(); };
-    refreshPortToolTip();
+    m_dialog.onPortStateChanged = [this] { m_portToolTipStale = true; };
+    widgetFor(m_dialog.CmbCOM)->installEventFilter(this);
 }
 
 DialogWindow::~DialogWindow() {
@@ -144,21 +144,30 @@ QWidget* DialogWindow::ensureWidget(core::Control& control) {
 }
 
 void DialogWindow::fitFont() {
-    // Places and sizes are the layout's own, so a face wider than the one they were drawn for is made
-    // smaller until every caption and list item shows whole (at 11 pixels even Liberation Sans cuts the
-    // colon of "Filter1:"). Faces come in whole pixels: a step that keeps the pixel size is skipped.
-    QFont font = this->font();
-    while (!clippedTexts(*this).empty()) {
-        const int pixels = QFontInfo(font).pixelSize();
-        do {
-            if (font.pointSizeF() - kPointSizeStep < kSmallestPointSize) {
-                return;
+    // Places and sizes are the layout's own, so a face wider than the one they were drawn for may cut a
+    // caption (at 11 pixels even Liberation Sans cuts the colon of "Filter1:"). Only such a caption is
+    // made smaller, to the largest size at which it shows whole; every other text keeps its size. Faces
+    // come in whole pixels: a step that keeps the pixel size is skipped.
+    for (const auto& [control, widget] : m_widgets) {
+        QFont font = widget->font();
+        while (!clippedTextsOf(*widget).empty()) {
+            const int pixels = QFontInfo(font).pixelSize();
+            do {
+                if (font.pointSizeF() - kPointSizeStep < kSmallestPointSize) {
+                    break;
+                }
+                font.setPointSizeF(font.pointSizeF() - kPointSizeStep);
+            } while (QFontInfo(font).pixelSize() >= pixels);
+            if (QFontInfo(font).pixelSize() >= pixels) {
+                break;  // as small as is still readable: shown cut rather than smaller
             }
-            font.setPointSizeF(font.pointSizeF() - kPointSizeStep);
-        } while (QFontInfo(font).pixelSize() >= pixels);
-        setFont(font);
-        for (const auto& [control, widget] : m_widgets) {
-            applyFont(*control, widget, font.pointSizeF() / kDesignPointSize);
+            // A frame hands its font down; what stands inside keeps its own.
+            for (QWidget* child : widget->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                QFont pinned = child->font();
+                pinned.setResolveMask(QFont::AllPropertiesResolved);
+                child->setFont(pinned);
+            }
+            widget->setFont(font);
         }
     }
 }
@@ -205,6 +214,21 @@ void DialogWindow::nameInputsAfterLabels() {
     }
 }
 
+QString DialogWindow::portToolTip() {
+    if (m_portToolTipStale) {
+        m_portToolTipStale = false;
+        refreshPortToolTip();
+    }
+    return widgetFor(m_dialog.CmbCOM)->toolTip();
+}
+
+bool DialogWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ToolTip && watched == widgetFor(m_dialog.CmbCOM)) {
+        (void)portToolTip();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void DialogWindow::refreshPortToolTip() {
     const core::ComboBox& ports = m_dialog.CmbCOM;
     const std::string device = ports.listIndex() < 0 ? std::string() : m_dialog.portDevice();
@@ -221,7 +245,7 @@ void DialogWindow::refreshPortToolTip() {
         }
         adapters.permissionHint = ports::permissionHint(device);
     }
-    widgetFor(ports)->setToolTip(portToolTip(ports.text(), device, m_dialog.lastPortError(), adapters));
+    widgetFor(ports)->setToolTip(qt::portToolTip(ports.text(), device, m_dialog.lastPortError(), adapters));
 }
 
 void DialogWindow::load() {

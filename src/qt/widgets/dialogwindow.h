@@ -32,8 +32,11 @@ public:
     bool isUnloaded() const { return m_unloaded; }
 
     QWidget* widgetFor(const core::Control& control) const;
+    // The port list's tooltip, brought up to date first if the port changed since it was made.
+    QString portToolTip();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -48,6 +51,9 @@ private:
     FocusTracker* m_focusTracker;
     std::unordered_map<const core::Control*, QWidget*> m_widgets;
     bool m_unloaded = false;
+    // Listing the adapters asks udev about every device: done when the tooltip is wanted, not at every
+    // opening of the port (start-up opens it twice before the first paint).
+    bool m_portToolTipStale = true;
 };
 
 }  // namespace veltara::qt
