@@ -8,10 +8,10 @@ namespace veltara::platform {
 
 // The settings file on disk, written in place at offset 0: never truncated, never replaced, so a link
 // keeps pointing where it did and bytes beyond the record stay as they are. One adapter per platform
-// (recordfile.cpp for POSIX, recordfile_win.cpp for Win32), picked by the build. A writable file is held
-// so that two windows never save over each other: under an exclusive advisory lock (flock) on POSIX, by a
-// share mode that lets readers in but no other writer on Windows. On POSIX a link that another user
-// planted in a shared sticky folder is not followed.
+// (recordfile_unix.cpp for POSIX, recordfile_win.cpp for Win32, behind the shared recordfile.cpp), picked by
+// the build. A writable file is held so that two windows never save over each other: under an exclusive
+// advisory lock (flock) on POSIX, by a share mode that lets readers in but no other writer on Windows. On
+// POSIX a link that another user planted in a shared sticky folder is not followed.
 class RecordFile final : public core::SettingsFile {
 public:
     // path is used as given (a bare name resolves against the current directory at open()).
@@ -42,6 +42,8 @@ public:
     std::string displayName() const override;
 
 private:
+    static core::Error notOpen();
+
     std::string m_path;
     bool m_readOnlyRequested;
 #ifdef _WIN32

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "common/systemerror.h"
+
 namespace veltara::platform {
 
 using core::Error;
@@ -16,18 +18,6 @@ using core::Result;
 using core::Status;
 
 namespace {
-
-std::string toUtf8(const std::wstring& wide) {
-    if (wide.empty()) {
-        return {};
-    }
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(std::max(size, 0)), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size, nullptr,
-                          nullptr);
-    return text;
-}
 
 // Paths arrive as UTF-8 on every platform; a name that is not valid UTF-8 cannot name a Windows file.
 bool toWide(const std::string& text, std::wstring& wide) {
@@ -46,51 +36,12 @@ bool toWide(const std::string& text, std::wstring& wide) {
     return true;
 }
 
-// The system's own words for the error, without the full stop and line break its message table ends
-// them with, so that they read like the POSIX reasons inside a sentence.
-std::string systemText(DWORD error) {
-    wchar_t* buffer = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring wide = length > 0 && buffer != nullptr ? std::wstring(buffer, length) : std::wstring();
-    ::LocalFree(buffer);
-    while (!wide.empty() &&
-           (wide.back() == L'\r' || wide.back() == L'\n' || wide.back() == L' ' || wide.back() == L'.')) {
-        wide.pop_back();
-    }
-    return wide.empty() ? "system error " + std::to_string(error) : toUtf8(wide);
-}
-
 Error systemError(DWORD error) {
-    ErrorCode code = ErrorCode::Io;
-    switch (error) {
-        case ERROR_ACCESS_DENIED:
-        case ERROR_WRITE_PROTECT:
-        case ERROR_NETWORK_ACCESS_DENIED:
-            code = ErrorCode::PermissionDenied;
-            break;
-        case ERROR_FILE_NOT_FOUND:
-        case ERROR_PATH_NOT_FOUND:
-        case ERROR_BAD_NETPATH:
-            code = ErrorCode::NotFound;
-            break;
-        case ERROR_SHARING_VIOLATION:
-        case ERROR_LOCK_VIOLATION:
-            code = ErrorCode::Busy;
-            break;
-        default:
-            break;
-    }
-    return {code, systemText(error)};
+    return core::windowsError(error);
 }
 
 Error lastError() {
     return systemError(::GetLastError());
-}
-
-Error notOpen() {
-    return {ErrorCode::NotOpen, "the file is not open"};
 }
 
 // Win32 refuses to open a folder as a file with "access denied", which would send the user after
@@ -117,17 +68,6 @@ DWORD chunk(std::size_t remaining) {
 
 }  // namespace
 
-RecordFile::RecordFile(std::string path, bool readOnly)
-    : m_path(std::move(path)), m_readOnlyRequested(readOnly) {}
-
-RecordFile::~RecordFile() {
-    (void)close();
-}
-
-std::string RecordFile::displayName() const {
-    return m_absolutePath.empty() ? m_path : m_absolutePath;
-}
-
 Status RecordFile::open() {
     if (m_handle != nullptr) {
         return {};
@@ -138,7 +78,7 @@ Status RecordFile::open() {
     }
     std::error_code ec;
     const auto absolute = std::filesystem::absolute(std::filesystem::path(path), ec);
-    m_absolutePath = ec ? m_path : toUtf8(absolute.wstring());
+    m_absolutePath = ec ? m_path : core::utf8FromWide(absolute.wstring());
 
     // Readers are let in; other writers are not, so nobody changes the record under an open dialog and
     // the share mode is the lock that keeps a second window from saving over the first. A reader must

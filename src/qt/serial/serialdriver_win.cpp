@@ -2,28 +2,14 @@
 
 #include <windows.h>
 
+#include "common/systemerror.h"
+
 namespace veltara::qt::driver {
 
 namespace {
 
-core::Error lastError(core::ErrorCode fallback = core::ErrorCode::Io) {
-    const DWORD error = ::GetLastError();
-    wchar_t* text = nullptr;
-    ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    QString words = text != nullptr ? QString::fromWCharArray(text).trimmed() : QString::number(error);
-    ::LocalFree(text);
-    if (words.endsWith('.')) {
-        words.chop(1);
-    }
-    core::ErrorCode code = fallback;
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-        code = core::ErrorCode::NotFound;
-    } else if (error == ERROR_SHARING_VIOLATION) {
-        code = core::ErrorCode::Busy;
-    }
-    return core::Error{code, words.toStdString()};
+core::Error lastError() {
+    return core::windowsError(::GetLastError());
 }
 
 }  // namespace
@@ -58,7 +44,12 @@ core::Error permissionFailure(const QString& device) {
         ::CloseHandle(probe);
         return core::Error{core::ErrorCode::Busy, "The port is in use by another program"};
     }
-    return lastError(::GetLastError() == ERROR_ACCESS_DENIED ? core::ErrorCode::Busy : core::ErrorCode::Io);
+    const DWORD error = ::GetLastError();
+    core::Error failure = core::windowsError(error);
+    if (error == ERROR_ACCESS_DENIED) {
+        failure.code = core::ErrorCode::Busy;
+    }
+    return failure;
 }
 
 }  // namespace veltara::qt::driver
