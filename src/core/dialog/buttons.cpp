@@ -123,7 +123,7 @@ void Dialog::btnDefaultConfig_Click() {
     optInputPeriodTr.setValue(false);
     optInputChangeTr.setValue(true);
     for (const IdentifierRowSpec& rowSpec : kIdentifierRows) {
-        texts(this->*rowSpec.boxes, rowSpec.factoryTexts);
+        texts(this->*rowSpec.boxes, rowSpec.stored->factoryTexts);
     }
     txtPeriodmsCount.setText(D::kPeriodmsCount);
     txtOutputProtectValue.setText(D::kOutputProtectValue);

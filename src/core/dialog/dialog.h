@@ -140,6 +140,8 @@ public:
     // Every control in tab order, for views and tests.
     const std::vector<Control*>& controls() const { return m_controls; }
     Control* findControl(const std::string& objectName) const;
+    // The label an input is read with (screen readers, the command line's field names), or null.
+    const Control* labelOf(const Control& input) const;
 
     // Dialog position in twips (top-left of the window), as start-up centres it.
     double left() const { return m_left; }

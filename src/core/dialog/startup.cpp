@@ -193,7 +193,7 @@ void Dialog::ApplySettings(const ConverterSettings& r) {
     optCANTrImme1byte.setValue(r.CANTrImme1byte != 0);
     optInputPeriodTr.setValue(r.InputPeriodTr != 0);
     for (const IdentifierRowSpec& rowSpec : kIdentifierRows) {
-        texts(this->*rowSpec.boxes, r.*rowSpec.record);
+        texts(this->*rowSpec.boxes, r.*rowSpec.stored->record);
     }
     txtPeriodmsCount.setText(r.PeriodmsCount.text());
     txtOutputProtectValue.setText(r.OutputProtectValue.text());
@@ -224,7 +224,7 @@ void Dialog::CaptureSettings(ConverterSettings& r) const {
     r.InputChangeTr = flag(optInputChangeTr.value());
     r.InputPeriodTr = flag(optInputPeriodTr.value());
     for (const IdentifierRowSpec& rowSpec : kIdentifierRows) {
-        texts(this->*rowSpec.boxes, r.*rowSpec.record);
+        texts(this->*rowSpec.boxes, r.*rowSpec.stored->record);
     }
     storeKeepingValue(
         r.PeriodmsCount, txtPeriodmsCount.text(),

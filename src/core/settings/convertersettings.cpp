@@ -1,18 +1,8 @@
 #include "settings/convertersettings.h"
 
+#include "settings/identifierrecords.h"
+
 namespace veltara::core {
-
-namespace {
-
-void storeRow(IdTexts& row, std::string_view e0, std::string_view e1, std::string_view e2,
-              std::string_view e3) {
-    row[0].store(e0);
-    row[1].store(e1);
-    row[2].store(e2);
-    row[3].store(e3);
-}
-
-}  // namespace
 
 bool IsBlankSettings(const ConverterSettings& record) {
     return record.CANTrImme1byte == record.CANTrMultiByte;
@@ -33,12 +23,11 @@ void FillStartupDefaults(ConverterSettings& r) {
     r.CANTrMultiByte = kFalse16;
     r.InputChangeTr = kTrue16;
     r.InputPeriodTr = kFalse16;
-    storeRow(r.CANTrID1, "22", "03", "0", "0");
-    storeRow(r.CANMask1, "ff", "07", "0", "0");
-    storeRow(r.CANFilter1, "33", "03", "0", "0");
-    storeRow(r.CANFilter2, "33", "03", "0", "0");
-    storeRow(r.InputID1, "22", "07", "0", "0");
-    storeRow(r.OutputID1, "22", "05", "0", "0");
+    for (const IdentifierRecordSpec& row : kIdentifierRecords) {
+        for (std::size_t box = 0; box < row.startupTexts.size(); ++box) {
+            (r.*row.record)[box].store(row.startupTexts[box]);
+        }
+    }
     r.PeriodmsCount.store("300");
     r.OutputProtectValue.store("00");
 }

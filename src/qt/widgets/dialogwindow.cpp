@@ -10,7 +10,7 @@
 #include "controlbinding.h"
 #include "controlwidgets.h"
 #include "dialog/dialog.h"
-#include "dialog/identifierrows.h"
+#include "dialog/layout.h"
 #include "focustracker.h"
 #include "portauthority.h"
 #include "porttooltip.h"
@@ -20,44 +20,6 @@
 namespace veltara::qt {
 
 namespace {
-
-// Which label names which input, for screen readers and for the label's buddy.
-struct LabelledInput {
-    const char* input;
-    const char* label;
-};
-
-// The identifier rows name their labels in their own table.
-constexpr LabelledInput kLabelledInputs[] = {
-    {"CmbCOM", "Label1"},
-    {"CmbRS232BaudRate", "Label2"},
-    {"CmbCANBaudRate", "Label4"},
-    {"cmbCANtrFrmType", "Label5"},
-    {"cmbCANRecFrmType", "Label8"},
-    {"cmbInputFrmType", "Label12"},
-    {"cmbOutputFrmType", "Label15"},
-    {"txtPeriodmsCount", "Label18"},
-    {"txtOutputProtectValue", "Label19"},
-};
-
-const core::Control* labelOf(const core::Dialog& dialog, const core::Control& input) {
-    for (const core::IdentifierRowSpec& rowSpec : core::kIdentifierRows) {
-        if (input.name() == rowSpec.name) {
-            return &(dialog.*rowSpec.label);
-        }
-    }
-    const auto labelled = std::find_if(std::begin(kLabelledInputs), std::end(kLabelledInputs),
-                                       [&](const LabelledInput& l) { return input.name() == l.input; });
-    return labelled == std::end(kLabelledInputs) ? nullptr : dialog.findControl(labelled->label);
-}
-
-QString spokenCaption(const std::string& caption) {
-    QString text = QString::fromStdString(caption).trimmed();
-    while (text.endsWith(QLatin1Char(':'))) {
-        text.chop(1);
-    }
-    return text;
-}
 
 // Qt answers a missing first family with a sorted search through every installed font for its
 // substitutes, even when it then takes a later family of the list; it takes the first installed one,
@@ -194,8 +156,8 @@ void DialogWindow::setTabOrder() {
 void DialogWindow::nameInputsAfterLabels() {
     for (const core::Control* control : m_dialog.controls()) {
         QWidget* widget = widgetFor(*control);
-        if (const core::Control* label = labelOf(m_dialog, *control)) {
-            QString name = spokenCaption(label->caption());
+        if (const core::Control* label = m_dialog.labelOf(*control)) {
+            QString name = QString::fromStdString(core::plainCaption(label->caption()));
             if (control->index() >= 0) {
                 // A row reads as one identifier from left to right; each box holds one byte of it.
                 name += QStringLiteral(", byte %1").arg(control->index());
@@ -209,7 +171,7 @@ void DialogWindow::nameInputsAfterLabels() {
             }
             widget->setAccessibleName(name);
         } else if (control->takesFocus()) {
-            widget->setAccessibleName(spokenCaption(control->caption()));
+            widget->setAccessibleName(QString::fromStdString(core::plainCaption(control->caption())));
         }
     }
 }
