@@ -7,9 +7,8 @@ cd "$(dirname "$0")/.."
 seconds="${FUZZ_SECONDS:-60}"
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(startup keystrokes decoder)
-CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTARA_FUZZ=ON \
-  -DVELTARA_WITH_QT=OFF -DBUILD_TESTING=OFF -DVELTARA_WERROR=ON >/dev/null
-cmake --build build/fuzz
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz
 for t in "${targets[@]}"; do
   # New inputs go to a scratch folder; the committed seeds stay as they are.
   work="build/fuzz/corpus-$t"

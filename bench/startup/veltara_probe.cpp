@@ -9,7 +9,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Veltara"));
     QApplication::setWindowIcon(veltara::qt::applicationIcon());
-    veltara::qt::Application program;
+    veltara::app::Application program;
     veltara::bench::reportFirstPaintThenClose(program.window());
     return program.run();
 }

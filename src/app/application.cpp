@@ -5,7 +5,7 @@
 #include <QTimer>
 #include <cstdlib>
 
-namespace veltara::qt {
+namespace veltara::app {
 
 namespace {
 
@@ -19,7 +19,7 @@ Application::Application()
       m_window(m_dialog) {
     m_dialog.setDecimalSeparator(QString(QLocale::system().decimalPoint()).toStdString());
     m_messages.setWindow(&m_window);
-    QObject::connect(&m_serial, &QtSerialControl::portFailed,
+    QObject::connect(&m_serial, &qt::QtSerialControl::portFailed,
                      [this](const core::Error& failure) { m_dialog.portClosedByFailure(failure); });
     QObject::connect(&m_endSignals, &EndSignals::ending, [this](int) { endUnattended(); });
     // The window system's plug-in ends the program with exit() when the display goes away; the
@@ -63,4 +63,4 @@ int Application::run() {
     return m_endSignals.received() == 0 ? code : 128 + m_endSignals.received();
 }
 
-}  // namespace veltara::qt
+}  // namespace veltara::app

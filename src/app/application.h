@@ -10,7 +10,7 @@
 #include "qtserialcontrol.h"
 #include "recordfile.h"
 
-namespace veltara::qt {
+namespace veltara::app {
 
 // The program: the dialog with its real services and its window. Needs a QApplication.
 class Application {
@@ -25,7 +25,7 @@ public:
     // 128 plus the signal's number when an ending signal closed the window.
     int run();
 
-    DialogWindow& window() { return m_window; }
+    qt::DialogWindow& window() { return m_window; }
 
 private:
     // A session that ends under the window (a signal, the display gone) saves as closing does.
@@ -33,17 +33,17 @@ private:
     static void saveAtExit();
 
     platform::RecordFile m_settingsFile;
-    QtSerialControl m_serial;
-    QtEventPump m_pump;
+    qt::QtSerialControl m_serial;
+    qt::QtEventPump m_pump;
     core::SteadyClock m_clock;
-    QtScreen m_screen;
-    QtMessageBoxes m_messages;
+    qt::QtScreen m_screen;
+    qt::QtMessageBoxes m_messages;
     // Declared after the services it uses and before the window bound to it, so it outlives both
     // the window and any handler still on the stack when the window closes.
     core::Dialog m_dialog;
-    DialogWindow m_window;
+    qt::DialogWindow m_window;
     EndSignals m_endSignals;
     bool m_loaded = false;
 };
 
-}  // namespace veltara::qt
+}  // namespace veltara::app

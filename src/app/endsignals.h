@@ -4,7 +4,7 @@
 
 class QSocketNotifier;
 
-namespace veltara::qt {
+namespace veltara::app {
 
 // The signals that end a desktop program without its window being closed (SIGTERM at logout, SIGHUP
 // when its terminal goes, SIGINT for Ctrl-C), delivered on the event loop, where the window can be
@@ -30,4 +30,4 @@ private:
     int m_received = 0;
 };
 
-}  // namespace veltara::qt
+}  // namespace veltara::app

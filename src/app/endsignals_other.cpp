@@ -1,6 +1,6 @@
 #include "endsignals.h"
 
-namespace veltara::qt {
+namespace veltara::app {
 
 // Systems without POSIX signals end a session through the window system, which closes the window.
 EndSignals::EndSignals(QObject* parent) : QObject(parent) {}
@@ -9,4 +9,4 @@ EndSignals::~EndSignals() = default;
 
 void EndSignals::drain() {}
 
-}  // namespace veltara::qt
+}  // namespace veltara::app

@@ -9,7 +9,7 @@
 #include "endsignals.h"
 #include "stopdeadline.h"
 
-namespace veltara::qt {
+namespace veltara::app {
 
 namespace {
 
@@ -78,4 +78,4 @@ void EndSignals::drain() {
     }
 }
 
-}  // namespace veltara::qt
+}  // namespace veltara::app

@@ -29,6 +29,6 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Veltara"));
     QApplication::setApplicationVersion(QStringLiteral(VELTARA_VERSION));
     QApplication::setWindowIcon(veltara::qt::applicationIcon());
-    veltara::qt::Application program;
+    veltara::app::Application program;
     return program.run();
 }
