@@ -68,7 +68,7 @@ TEST(ProgramConfig, AnUnencodableSettingSendsNothingAndSaysWhichRange) {
         const ConfigFrame before = f.dialog.ConfigFrameBytes;
         f.dialog.btnProgramConfig_Click();
         EXPECT_TRUE(f.serial.sent.empty()) << c.name;
-        EXPECT_EQ(f.dialog.programOutcome(), ProgramOutcome::InputError) << c.name;
+        EXPECT_EQ(f.dialog.programVerdict(), Verdict::SettingsRefused) << c.name;
         EXPECT_EQ(f.dialog.ConfigFrameBytes, before) << c.name;
         ASSERT_EQ(f.messages.shown.size(), 1u) << c.name;
         EXPECT_EQ(f.messages.shown[0].title, "Input Data Error") << c.name;
@@ -146,7 +146,7 @@ TEST(ProgramConfig, PickingAnotherPortDuringTheWaitFailsThatExchangeWithoutReadi
     };
     f.dialog.btnProgramConfig_Click();
     EXPECT_EQ(f.messages.texts(), std::vector<std::string>{"Configuration fails!"});
-    EXPECT_EQ(f.dialog.programOutcome(), ProgramOutcome::PortChanged);
+    EXPECT_EQ(f.dialog.programVerdict(), Verdict::PortChanged);
     EXPECT_EQ(f.serial.commPort, 3);
     EXPECT_TRUE(f.serial.open);
     EXPECT_EQ(f.serial.received.size(), 1u) << "the new port's bytes stay for the next exchange";
