@@ -31,7 +31,7 @@ struct Pause {
 
 struct ExchangeCase {
     const char* name;
-    ExchangeOptions options{};
+    ExchangeOptions options{};           // the window's unless a row says otherwise
     std::vector<std::uint8_t> before{};  // in the receive buffer when the frame is sent
     std::vector<Reply> replies{};
     std::optional<Pause> pause{};
@@ -67,60 +67,47 @@ struct FakeConverter {
 
 const ExchangeCase kCases[] = {
     {.name = "window: acknowledged at once",
-     .options = kWindow,
      .replies = {{0ms, {0x55}}},
      .verdict = Verdict::Accepted,
      .reply = {0x55}},
     {.name = "window: acknowledged just inside",
-     .options = kWindow,
      .replies = {{1000ms, {0x55}}},
      .verdict = Verdict::Accepted,
      .reply = {0x55}},
-    {.name = "window: silent", .options = kWindow, .verdict = Verdict::Silent},
+    {.name = "window: silent", .verdict = Verdict::Silent},
     {.name = "window: wrong byte",
-     .options = kWindow,
      .replies = {{0ms, {0xAA}}},
      .verdict = Verdict::WrongReply,
      .reply = {0xAA}},
     {.name = "window: acknowledged twice",
-     .options = kWindow,
      .replies = {{0ms, {0x55, 0x55}}},
      .verdict = Verdict::ExtraBytes,
      .reply = {0x55, 0x55}},
     {.name = "window: stray byte then ack",
-     .options = kWindow,
      .replies = {{0ms, {0x00}}, {100ms, {0x55}}},
      .verdict = Verdict::ExtraBytes,
      .reply = {0x00, 0x55}},
-    {.name = "window: too late",
-     .options = kWindow,
-     .replies = {{1500ms, {0x55}}},
-     .verdict = Verdict::Silent},
+    {.name = "window: too late", .replies = {{1500ms, {0x55}}}, .verdict = Verdict::Silent},
     {.name = "window: ack waiting before the press",
-     .options = kWindow,
      .before = {0x55},
      .verdict = Verdict::Accepted,
      .reply = {0x55}},
     {.name = "window: old byte plus a fresh ack",
-     .options = kWindow,
      .before = {0x55},
      .replies = {{0ms, {0x55}}},
      .verdict = Verdict::ExtraBytes,
      .reply = {0x55, 0x55}},
     {.name = "window: a pause inside the window is harmless",
-     .options = kWindow,
      .replies = {{400ms, {0x55}}},
      .pause = Pause{300ms, 300ms},
      .verdict = Verdict::Accepted,
      .reply = {0x55}},
     {.name = "window: a pause past the window's end",
-     .options = kWindow,
      .replies = {{1500ms, {0x55}}},
      .pause = Pause{300ms, 2500ms},
      .verdict = Verdict::Paused,
      .reply = {0x55}},
     {.name = "window: a pause while draining",
-     .options = kWindow,
      .replies = {{1500ms, {0x55}}},
      .pause = Pause{1ms, 2000ms},
      .verdict = Verdict::Paused},
@@ -165,95 +152,78 @@ const ExchangeCase kCases[] = {
      .reply = {0x55}},
 };
 
+// Runs the rows' converters as one gang on a fake clock and checks each verdict.
+void runAndCheck(const std::vector<const ExchangeCase*>& rows) {
+    FakeClock clock;
+    FakeEventPump pump{clock};
+    const auto start = clock.time;
+    std::vector<std::unique_ptr<FakeConverter>> converters;
+    std::vector<std::unique_ptr<ProgrammingExchange>> exchanges;
+    std::vector<ProgrammingExchange*> gang;
+    for (const ExchangeCase* c : rows) {
+        auto& converter = *converters.emplace_back(std::make_unique<FakeConverter>());
+        converter.serial.open = true;
+        converter.serial.received.assign(c->before.begin(), c->before.end());
+        converter.schedule(start, c->replies);
+        gang.push_back(
+            exchanges
+                .emplace_back(std::make_unique<ProgrammingExchange>(converter.serial, kFrame, c->options))
+                .get());
+    }
+    std::optional<Pause> pause = rows.size() == 1 ? rows[0]->pause : std::nullopt;
+    const auto paused = pause ? pause->length : 0ms;
+    std::vector<std::chrono::nanoseconds> drained(rows.size());
+    pump.onYield = [&] {
+        if (pause && clock.time - start >= pause->at) {
+            clock.time += pause->length;
+            pause.reset();
+            for (auto& converter : converters) {
+                converter->serial.pendingOutput = 0;  // the line kept sending meanwhile
+            }
+        }
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            converters[i]->deliver(clock.time);
+            if (drained[i] == 0ns && converters[i]->serial.pendingOutput == 0) {
+                drained[i] = clock.time - start;
+            }
+        }
+    };
+    runProgrammingExchanges(gang, pump, clock, {.finished = [&](std::size_t i) {
+                                converters[i]->leftAtTheEnd = converters[i]->serial.received.size();
+                            }});
+    EXPECT_LT(clock.time - start, 1600ms + paused) << "the slowest converter only";
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const ExchangeCase& c = *rows[i];
+        const ExchangeResult& result = gang[i]->result();
+        const FakeSerialControl& serial = converters[i]->serial;
+        EXPECT_EQ(result.verdict, c.verdict) << c.name;
+        EXPECT_EQ(result.reply, c.reply) << c.name;
+        EXPECT_EQ(serial.sent, std::vector<std::vector<std::uint8_t>>{kFrame}) << c.name;
+        EXPECT_EQ(converters[i]->leftAtTheEnd, 0u) << c.name << ": nothing is left for the next run";
+        EXPECT_TRUE(serial.open) << c.name;
+        if (c.options.settle == 0ns && !c.pause) {
+            // The window opens when the frame has left and lasts one second, give or take a yield.
+            EXPECT_GE(result.elapsed - drained[i], kReplyWindow) << c.name;
+            EXPECT_LT(result.elapsed - drained[i], kReplyWindow + pump.step) << c.name;
+        }
+        if (c.verdict == Verdict::AnsweredLate) {
+            EXPECT_GT(result.late, 0ns) << c.name;
+            EXPECT_LT(result.late, kDefaultSettleTime) << c.name;
+        }
+    }
+}
+
 // Every row alone, then every row without a pause in one gang: each converter must get the verdict of
 // its own exchange, and the gang takes the time of its slowest member rather than the sum.
 TEST(ProgrammingExchange, JudgesEachConverterOnItsOwnWindowAndSettleTime) {
-    for (const bool gang : {false, true}) {
-        FakeClock clock;
-        FakeEventPump pump{clock};
-        std::vector<const ExchangeCase*> rows;
-        std::vector<std::unique_ptr<FakeConverter>> converters;
-        std::vector<std::unique_ptr<ProgrammingExchange>> exchanges;
-        std::vector<ProgrammingExchange*> running;
-        std::vector<std::chrono::nanoseconds> drained;
-        std::chrono::nanoseconds start{};
-        auto runRows = [&] {
-            start = clock.time;
-            std::optional<Pause> pause = rows.size() == 1 ? rows[0]->pause : std::nullopt;
-            drained.assign(rows.size(), {});
-            pump.onYield = [&] {
-                if (pause && clock.time - start >= pause->at) {
-                    clock.time += pause->length;
-                    pause.reset();
-                    for (auto& converter : converters) {
-                        converter->serial.pendingOutput = 0;  // the line kept sending meanwhile
-                    }
-                }
-                for (std::size_t i = 0; i < rows.size(); ++i) {
-                    converters[i]->deliver(clock.time);
-                    if (drained[i] == 0ns && converters[i]->serial.pendingOutput == 0) {
-                        drained[i] = clock.time;
-                    }
-                }
-            };
-            for (std::size_t i = 0; i < rows.size(); ++i) {
-                converters[i]->schedule(start, rows[i]->replies);
-            }
-            runProgrammingExchanges(running, pump, clock, {.finished = [&](std::size_t i) {
-                                        converters[i]->leftAtTheEnd = converters[i]->serial.received.size();
-                                    }});
-            if (gang) {
-                EXPECT_LT(clock.time - start, 1600ms) << "the gang waits for its slowest converter only";
-            }
-        };
-        auto check = [&] {
-            for (std::size_t i = 0; i < rows.size(); ++i) {
-                const ExchangeCase& c = *rows[i];
-                const ExchangeResult& result = running[i]->result();
-                const FakeSerialControl& serial = converters[i]->serial;
-                EXPECT_EQ(result.verdict, c.verdict) << c.name;
-                EXPECT_EQ(result.reply, c.reply) << c.name;
-                ASSERT_EQ(serial.sent.size(), 1u) << c.name;
-                EXPECT_EQ(serial.sent[0], kFrame) << c.name;
-                EXPECT_EQ(converters[i]->leftAtTheEnd, 0u) << c.name << ": nothing is left for the next run";
-                EXPECT_TRUE(serial.open) << c.name;
-                if (c.options.settle == 0ns && !c.pause) {
-                    // The window opens when the frame has left and lasts one second, give or take a yield.
-                    EXPECT_GE(result.elapsed - (drained[i] - start), kReplyWindow) << c.name;
-                    EXPECT_LT(result.elapsed - (drained[i] - start), kReplyWindow + pump.step) << c.name;
-                }
-                if (c.verdict == Verdict::AnsweredLate) {
-                    EXPECT_GT(result.late, 0ns) << c.name;
-                    EXPECT_LT(result.late, kDefaultSettleTime) << c.name;
-                }
-            }
-        };
-        for (const ExchangeCase& c : kCases) {
-            if (gang && c.pause) {
-                continue;
-            }
-            auto& converter = *converters.emplace_back(std::make_unique<FakeConverter>());
-            converter.serial.open = true;
-            converter.serial.received.assign(c.before.begin(), c.before.end());
-            rows.push_back(&c);
-            running.push_back(
-                exchanges
-                    .emplace_back(std::make_unique<ProgrammingExchange>(converter.serial, kFrame, c.options))
-                    .get());
-            if (!gang) {
-                runRows();
-                check();
-                rows.clear();
-                converters.clear();
-                exchanges.clear();
-                running.clear();
-            }
-        }
-        if (gang) {
-            runRows();
-            check();
+    std::vector<const ExchangeCase*> gang;
+    for (const ExchangeCase& c : kCases) {
+        runAndCheck({&c});
+        if (!c.pause) {
+            gang.push_back(&c);
         }
     }
+    runAndCheck(gang);
 }
 
 // The window leaves a late reply in the buffer, as the dialog always has: the next press counts it.
