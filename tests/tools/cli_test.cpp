@@ -488,13 +488,15 @@ TEST(CliProgram, ALogThatCannotBeWrittenStopsTheRunBeforeSending) {
     TempDir dir;
     Simulator sim("ack");
     ASSERT_FALSE(sim.device().isEmpty());
-    for (const char* log : {"missing/run.log", "/dev/null"}) {
+    fs::create_symlink("elsewhere.log", dir / "link.log");
+    for (const char* log : {"missing/run.log", "/dev/null", "link.log"}) {
         const CliRun run =
             runCli({"program", "--defaults", "--port", sim.device(), "--log", log}, dir.path());
         EXPECT_EQ(run.code, 2) << log;
         EXPECT_EQ(run.out, "") << log;
         EXPECT_NE(run.err.find(std::string("the log ") + log), std::string::npos) << run.err;
     }
+    EXPECT_FALSE(fs::exists(dir / "elsewhere.log"));
     // Nothing was sent: the converter's first frame is the one of this run.
     const CliRun after = runCli({"program", "--defaults", "--port", sim.device()}, dir.path());
     EXPECT_EQ(after.code, 0);
@@ -586,6 +588,18 @@ TEST(CliOutput, AnOutputThatFailsIsAnErrorAndJsonIsAlwaysValid) {
     EXPECT_EQ(error.error, QJsonParseError::NoError) << raw.out;
     EXPECT_TRUE(object["error"].toString().contains(QString::fromUtf8("caf\u00e9\u00ff.ini"))) << raw.out;
     EXPECT_TRUE(object["results"].isArray()) << raw.out;
+    // A log write refused after sending (here: past the file size limit, which leaves room for the
+    // port's lock file) fails the run, with the results printed.
+    Simulator sim("ack");
+    const CliRun full = runShell(
+        R"(head -c 1024 /dev/zero > run.log; ulimit -f 1; "$CLI" program --defaults --log run.log --port )" +
+            sim.device().toStdString(),
+        dir.path());
+    EXPECT_EQ(full.code, 2) << full.err;
+    EXPECT_NE(full.out.find("Configuration is successfull!"), std::string::npos) << full.out;
+    EXPECT_NE(full.err.find("cannot write to the log run.log: File too large"), std::string::npos)
+        << full.err;
+
     // Usage errors, too, are the same document when JSON was asked for.
     for (const char* line :
          {R"("$CLI" program --json --port COM9 --defaults)", R"("$CLI" decode --json 0300)"}) {

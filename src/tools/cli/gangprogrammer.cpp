@@ -1,6 +1,7 @@
 #include "gangprogrammer.h"
 
 #include <memory>
+#include <optional>
 
 #include "link/portopening.h"
 #include "qteventpump.h"

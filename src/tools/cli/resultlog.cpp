@@ -14,8 +14,13 @@ namespace veltara::cli {
 using namespace core;
 
 Result<std::shared_ptr<ResultLog>> ResultLog::open(const std::string& path) {
-    // Non-blocking, so that a FIFO named by mistake fails below instead of waiting for a reader.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
+    // Non-blocking, so that a FIFO named by mistake fails below instead of waiting for a reader; no
+    // link followed, so that a link planted in a shared folder cannot turn the log onto another file.
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW, 0644);
+    if (fd < 0 && errno == ELOOP) {
+        return Error{ErrorCode::Untrusted, "cannot use the log " + path + ": it is a symbolic link"};
+    }
     if (fd < 0) {
         const Error error = systemError(errno);
         return Error{error.code, "cannot open the log " + path + ": " + error.text};
