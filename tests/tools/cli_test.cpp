@@ -601,8 +601,8 @@ TEST(CliOutput, AnOutputThatFailsIsAnErrorAndJsonIsAlwaysValid) {
         << full.err;
 
     // Usage errors, too, are the same document when JSON was asked for.
-    for (const char* line :
-         {R"("$CLI" program --json --port COM9 --defaults)", R"("$CLI" decode --json 0300)"}) {
+    for (const char* line : {R"("$CLI" program --json --port COM9 --defaults)",
+                             R"("$CLI" decode --json 0300)", R"("$CLI" ports --json extra)"}) {
         const CliRun usage = runShell(line, dir.path());
         EXPECT_EQ(usage.code, 2) << line;
         EXPECT_FALSE(QJsonDocument::fromJson(QByteArray::fromStdString(usage.out))

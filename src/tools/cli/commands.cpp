@@ -756,17 +756,19 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (!usage) {
         return usageError(err, "unknown command '" + o.command + "'");
     }
-    if (auto problem = parseOptions(args, o)) {
-        // Scripts that asked for JSON get their one document also when the command line is wrong.
-        const bool json = std::find(args.begin(), args.end(), "--json") != args.end() ||
-                          std::find(args.begin(), args.end(), "--json-lines") != args.end();
-        if (json && (o.command == "program" || o.command == "decode")) {
+    // Scripts that asked for JSON get their one document also when the command line is wrong.
+    auto refuse = [&](const std::string& problem) {
+        const bool lines = std::find(args.begin(), args.end(), "--json-lines") != args.end();
+        if ((lines || std::find(args.begin(), args.end(), "--json") != args.end()) && o.command != "encode") {
             QJsonObject document = o.command == "program" ? programDocument({}, kExitUsageOrIo)
                                                           : QJsonObject{{"version", VELTARA_VERSION}};
-            addText(document, "error", *problem);
-            printJson(out, document, std::find(args.begin(), args.end(), "--json-lines") != args.end());
+            addText(document, "error", problem);
+            printJson(out, document, lines);
         }
-        return usageError(err, *problem, o.command);
+        return usageError(err, problem, o.command);
+    };
+    if (auto problem = parseOptions(args, o)) {
+        return refuse(*problem);
     }
     if (o.help) {
         out << usage;
@@ -783,7 +785,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     }
     if (!o.positional.empty() || !o.ports.empty() || o.settings || o.defaults || o.settle ||
         o.acceptCorrections || (o.json && (o.assign || o.unassign))) {
-        return usageError(err, "ports takes no such argument", o.command);
+        return refuse("ports takes no such argument");
     }
     return portsCommand({o.json, o.assign, o.assignDevice, o.unassign}, out, err);
 }
