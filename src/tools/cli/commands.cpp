@@ -584,14 +584,11 @@ int programCommand(const Options& o, std::ostream& out, std::ostream& err) {
     StopSignals stop;
 
     // Ends the run before any port is tried: the error, and for --json the document with it.
-    auto reportError = [&](const std::string& message, const QJsonArray& corrections = {}) {
+    auto reportError = [&](const std::string& message) {
         err << "veltara-cli: " << message << '\n';
         if (o.json || o.jsonLines) {
             QJsonObject document = programDocument({}, kExitUsageOrIo);
             addText(document, "error", message);
-            if (!corrections.isEmpty()) {
-                document["corrections"] = corrections;
-            }
             printJson(out, document, o.jsonLines);
         }
         return kExitUsageOrIo;
