@@ -177,3 +177,26 @@ TEST(ProgramConfig, TheReplyWindowEndsAtItsDeadlineNotAtTheNextWakeUp) {
 
 }  // namespace
 }  // namespace veltara::test
+
+namespace veltara::test {
+namespace {
+
+// The loop held past the window (a suspend, a stopped process): the acknowledgement that waits then
+// may have come late, so the window says what it says for every failure.
+TEST(ProgramConfig, AWaitHeldPastTheWindowFails) {
+    DialogFixture f;
+    f.start();
+    f.pump.onYield = [&] {
+        if (f.pump.yields == 50) {
+            f.clock.time += std::chrono::seconds(2);
+            f.serial.received.push_back(0x55);
+        }
+    };
+    f.dialog.btnProgramConfig_Click();
+    EXPECT_EQ(f.messages.texts(), std::vector<std::string>{"Configuration fails!"});
+    EXPECT_EQ(f.dialog.programVerdict(), Verdict::Paused);
+    EXPECT_TRUE(f.serial.received.empty());
+}
+
+}  // namespace
+}  // namespace veltara::test
