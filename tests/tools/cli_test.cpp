@@ -588,13 +588,19 @@ TEST(CliOutput, AnOutputThatFailsIsAnErrorAndJsonIsAlwaysValid) {
     EXPECT_EQ(error.error, QJsonParseError::NoError) << raw.out;
     EXPECT_TRUE(object["error"].toString().contains(QString::fromUtf8("caf\u00e9\u00ff.ini"))) << raw.out;
     EXPECT_TRUE(object["results"].isArray()) << raw.out;
-    // A log write refused after sending (here: past the file size limit, which leaves room for the
-    // port's lock file) fails the run, with the results printed.
+    // A log past the file size limit (which leaves room for the port's lock file). The line of a port
+    // that did not open is written before sending: refused, nothing is sent. Refused after sending, the
+    // run fails with the results printed.
     Simulator sim("ack");
-    const CliRun full = runShell(
-        R"(head -c 1024 /dev/zero > run.log; ulimit -f 1; "$CLI" program --defaults --log run.log --port )" +
-            sim.device().toStdString(),
-        dir.path());
+    const std::string limited = R"(head -c 1024 /dev/zero > run.log; ulimit -f 1; "$CLI" program --defaults )"
+                                R"(--log run.log --port )" +
+                                sim.device().toStdString();
+    const CliRun early = runShell(limited + " --port /dev/veltara-no-such-device", dir.path());
+    EXPECT_EQ(early.code, 2) << early.err;
+    EXPECT_NE(early.out.find("): Configuration fails! stopped before the converter was judged"),
+              std::string::npos)
+        << early.out;
+    const CliRun full = runShell(limited, dir.path());
     EXPECT_EQ(full.code, 2) << full.err;
     EXPECT_NE(full.out.find("Configuration is successfull!"), std::string::npos) << full.out;
     EXPECT_NE(full.err.find("cannot write to the log run.log: File too large"), std::string::npos)

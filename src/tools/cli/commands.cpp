@@ -699,6 +699,8 @@ int programCommand(const Options& o, std::ostream& out, std::ostream& err) {
             }
         }
     };
+    // The lines of ports that did not open are written before sending; one that fails stops the run.
+    watchers.mayStart = [&] { return !logFailure; };
     watchers.waiting = [&](std::chrono::nanoseconds elapsed, const std::vector<const PortTarget*>& waiting) {
         progress.update(elapsed, waiting);
     };

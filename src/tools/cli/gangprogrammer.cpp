@@ -49,7 +49,7 @@ std::vector<PortReport> programPorts(const std::vector<PortTarget>& targets,
 
     SteadyClock clock;
     const auto started = clock.now();
-    if (watchers.interrupted()) {
+    if (watchers.interrupted() || !watchers.mayStart()) {
         for (ProgrammingExchange* exchange : running) {
             exchange->stop(started);
         }

@@ -28,6 +28,8 @@ struct GangWatchers {
     std::function<bool()> interrupted = [] { return false; };
     // Each port's report as soon as its verdict is known (ports that did not open first).
     std::function<void(const PortReport&)> finished{};
+    // Asked once the ports are open, before anything is sent: false ends every exchange unsent.
+    std::function<bool()> mayStart = [] { return true; };
     // While converters are still being waited for: the time since sending and the ports still waiting.
     std::function<void(std::chrono::nanoseconds elapsed, const std::vector<const PortTarget*>& waiting)>
         waiting{};
