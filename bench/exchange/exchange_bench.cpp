@@ -41,20 +41,6 @@ Millis processCpuTime() {
     return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
 }
 
-const char* outcomeName(core::ExchangeOutcome outcome) {
-    switch (outcome) {
-        case core::ExchangeOutcome::Accepted:
-            return "accepted";
-        case core::ExchangeOutcome::Rejected:
-            return "rejected";
-        case core::ExchangeOutcome::LinkFailed:
-            return "link failed";
-        case core::ExchangeOutcome::Interrupted:
-            return "interrupted";
-    }
-    return "?";
-}
-
 // Counts the yields, so a loop that wakes more often than its bound shows up in the figures.
 class CountingPump final : public core::EventPump {
 public:
@@ -147,13 +133,14 @@ int main(int argc, char** argv) {
         const Millis wall = std::chrono::steady_clock::now() - wallStart;
         const Millis over = wall - Millis(core::kReplyWindow);
         std::printf("exchange %2d: %-11s wall %7.2f ms (window + %5.2f ms)  cpu %5.2f ms  %d yields\n", i,
-                    outcomeName(result.outcome), wall.count(), over.count(), cpu.count(), pump.yields);
+                    std::string(core::verdictKey(result.verdict)).c_str(), wall.count(), over.count(),
+                    cpu.count(), pump.yields);
         walls.push_back(wall.count());
         cpus.push_back(cpu.count());
         worstOver = std::max(worstOver, over);
         worstCpu = std::max(worstCpu, cpu);
         totalCpu += cpu;
-        accepted += result.outcome == core::ExchangeOutcome::Accepted ? 1 : 0;
+        accepted += result.verdict == core::Verdict::Accepted ? 1 : 0;
     }
     std::printf("\naccepted %d/%d; worst wall window + %.2f ms (%s); cpu mean %.2f ms, worst %.2f ms (%s)\n",
                 accepted, exchanges, worstOver.count(),

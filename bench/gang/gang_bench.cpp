@@ -1,6 +1,7 @@
 // Gang programming against a single exchange: eight veltara-sim converters, each on its own
 // pseudo-terminal, are programmed by one `veltara-cli program` with eight --port options; the reference
-// is the same command with one port. Each run spawns the command and takes the wall time until it has
+// is the same command with one port. Both append every result to a --log file, as a production line
+// keeping a trace does. Each run spawns the command and takes the wall time until it has
 // exited and the processor time it used; the two alternate, after one discarded warm-up run each. The
 // targets: eight converters in at most 1.15 times the wall time of one, and no more processor time per
 // converter than the single exchange takes.
@@ -122,18 +123,19 @@ int main(int argc, char* argv[]) {
 
     int status = 1;
     if (converters.size() == kGang) {
-        std::vector<std::string> gang = {VELTARA_CLI_PATH, "program", "--defaults"};
+        const std::string log = "--log=" + (scratch / "results.jsonl").string();
+        std::vector<std::string> gang = {VELTARA_CLI_PATH, "program", "--defaults", log};
         for (const Converter& c : converters) {
             gang.push_back("--port=" + c.device);
         }
         std::vector<Program> programs{
             {"one converter",
-             {VELTARA_CLI_PATH, "program", "--defaults", "--port", converters[0].device},
+             {VELTARA_CLI_PATH, "program", "--defaults", log, "--port", converters[0].device},
              1,
              {}},
             {"8 converters at once", gang, kGang, {}}};
         if (sampleInTurn(programs, runs, runOnce)) {
-            std::printf("veltara-cli program, spawn to exit, %d runs each (CPU time per converter)\n\n",
+            std::printf("veltara-cli program --log, spawn to exit, %d runs each (CPU time per converter)\n\n",
                         runs);
             printTable(programs, 22, "", &Sample::wallMs);
             auto ratio = [&](double Sample::*field) {

@@ -68,7 +68,7 @@ TEST(ProgramConfig, AnUnencodableSettingSendsNothingAndSaysWhichRange) {
         const ConfigFrame before = f.dialog.ConfigFrameBytes;
         f.dialog.btnProgramConfig_Click();
         EXPECT_TRUE(f.serial.sent.empty()) << c.name;
-        EXPECT_EQ(f.dialog.programOutcome(), ProgramOutcome::InputError) << c.name;
+        EXPECT_EQ(f.dialog.programVerdict(), Verdict::SettingsRefused) << c.name;
         EXPECT_EQ(f.dialog.ConfigFrameBytes, before) << c.name;
         ASSERT_EQ(f.messages.shown.size(), 1u) << c.name;
         EXPECT_EQ(f.messages.shown[0].title, "Input Data Error") << c.name;
@@ -146,7 +146,7 @@ TEST(ProgramConfig, PickingAnotherPortDuringTheWaitFailsThatExchangeWithoutReadi
     };
     f.dialog.btnProgramConfig_Click();
     EXPECT_EQ(f.messages.texts(), std::vector<std::string>{"Configuration fails!"});
-    EXPECT_EQ(f.dialog.programOutcome(), ProgramOutcome::PortChanged);
+    EXPECT_EQ(f.dialog.programVerdict(), Verdict::PortChanged);
     EXPECT_EQ(f.serial.commPort, 3);
     EXPECT_TRUE(f.serial.open);
     EXPECT_EQ(f.serial.received.size(), 1u) << "the new port's bytes stay for the next exchange";
@@ -173,6 +173,29 @@ TEST(ProgramConfig, TheReplyWindowEndsAtItsDeadlineNotAtTheNextWakeUp) {
     const auto beyondWindow = judged - pressed - std::chrono::seconds(1);
     EXPECT_EQ(beyondWindow % f.pump.step, std::chrono::nanoseconds(0)) << beyondWindow.count();
     EXPECT_LT(beyondWindow, std::chrono::milliseconds(100));
+}
+
+}  // namespace
+}  // namespace veltara::test
+
+namespace veltara::test {
+namespace {
+
+// The loop held past the window (a suspend, a stopped process): the acknowledgement that waits then
+// may have come late, so the window says what it says for every failure.
+TEST(ProgramConfig, AWaitHeldPastTheWindowFails) {
+    DialogFixture f;
+    f.start();
+    f.pump.onYield = [&] {
+        if (f.pump.yields == 50) {
+            f.clock.time += std::chrono::seconds(2);
+            f.serial.received.push_back(0x55);
+        }
+    };
+    f.dialog.btnProgramConfig_Click();
+    EXPECT_EQ(f.messages.texts(), std::vector<std::string>{"Configuration fails!"});
+    EXPECT_EQ(f.dialog.programVerdict(), Verdict::Paused);
+    EXPECT_TRUE(f.serial.received.empty());
 }
 
 }  // namespace

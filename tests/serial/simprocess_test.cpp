@@ -57,7 +57,7 @@ TEST_F(SimulatorProcess, ServesTheDialogsPortUntilTerminated) {
     ASSERT_TRUE(serial.setPortOpen(true));
     const auto result =
         core::runProgrammingExchange(serial, pump, clock, kFactoryFrame, [] { return false; });
-    EXPECT_EQ(result.outcome, core::ExchangeOutcome::Accepted);
+    EXPECT_EQ(result.verdict, core::Verdict::Accepted);
     // As candump prints traffic: the time, the direction, the length and the raw bytes, then the meaning.
     const std::string frameLine = nextLine();
     const std::string answerLine = nextLine();

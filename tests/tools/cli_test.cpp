@@ -1,6 +1,7 @@
 // veltara-cli as scripts run it: the real executable, its output and its exit codes.
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -218,7 +219,9 @@ TEST(CliUsage, BadArgumentsFilesAndPortsExitTwoWithOneClearLine) {
         {{"program", "--port", "COM1", "--defaults", "--settle", "soon"}, "--settle takes milliseconds"},
         {{"program", "--port", "COM1", "--defaults", "--settle=-5"}, "--settle takes milliseconds"},
         {{"program", "--port", "/dev/veltara-no-such-device", "--defaults"},
-         "cannot open /dev/veltara-no-such-device: No such file or directory"},
+         "cannot open /dev/veltara-no-such-device (/dev/veltara-no-such-device): No such file or directory"},
+        {{"program", "--port", "COM1", "--defaults", "--json", "--json-lines"}, "exclude each other"},
+        {{"encode", "--log", "x.log"}, "--json-lines and --log belong to program"},
     };
     for (const auto& c : cases) {
         const CliRun run = runCli(c.args, dir.path());
@@ -288,6 +291,19 @@ public:
         m_process.waitForFinished(10000);
     }
     const QString& device() const { return m_device; }
+    // The next line the simulator prints that holds `text` (it logs every frame and reply), or empty.
+    QByteArray waitForLine(const char* text) {
+        for (;;) {
+            while (!m_process.canReadLine()) {
+                if (!m_process.waitForReadyRead(10000)) {
+                    return {};
+                }
+            }
+            if (const QByteArray line = m_process.readLine(); line.contains(text)) {
+                return line;
+            }
+        }
+    }
 
 private:
     QProcess m_process;
@@ -297,35 +313,26 @@ private:
 struct ProgramCase {
     const char* reply;
     int code;
-    const char* line;
+    const char* verdict;
 };
 
-TEST(CliProgram, JudgesTheConvertersReply) {
-    const ProgramCase cases[] = {{"ack", 0, "Configuration is successfull!\n"},
-                                 {"silent", 1, "Configuration fails!\n"},
-                                 {"nak", 1, "Configuration fails!\n"},
-                                 {"double", 1, "Configuration fails!\n"}};
+// One line per port: the port as typed, its device, the window's words and why.
+TEST(CliProgram, JudgesTheConvertersReplyAndSaysWhy) {
+    const ProgramCase cases[] = {{"ack", 0, "Configuration is successfull! answered 0x55, "},
+                                 {"silent", 1, "Configuration fails! no answer within the window, "},
+                                 {"nak", 1, "Configuration fails! answered 0xAA, "},
+                                 {"double", 1, "Configuration fails! answered 2 bytes (55 55), "}};
     TempDir dir;
     for (const auto& c : cases) {
         Simulator sim(c.reply);
         ASSERT_FALSE(sim.device().isEmpty()) << c.reply;
         const CliRun run = runCli({"program", "--port", sim.device(), "--defaults"}, dir.path());
         EXPECT_EQ(run.code, c.code) << c.reply << ": " << run.err;
-        EXPECT_EQ(run.out, c.line) << c.reply;
+        const std::string device = sim.device().toStdString();
+        EXPECT_EQ(run.out.rfind(device + " (" + device + "): " + c.verdict, 0), 0u) << run.out;
+        EXPECT_EQ(run.out.substr(run.out.size() - 4), " ms\n") << run.out;
     }
     EXPECT_FALSE(fs::exists(dir / "quorvel.ini"));
-}
-
-TEST(CliProgram, JsonCarriesTheFrameSent) {
-    TempDir dir;
-    Simulator sim("ack");
-    ASSERT_FALSE(sim.device().isEmpty());
-    const CliRun run = runCli({"program", "--port", sim.device(), "--defaults", "--json"}, dir.path());
-    EXPECT_EQ(run.code, 0) << run.err;
-    EXPECT_EQ(run.out,
-              "{\"result\": \"success\", \"message\": \"Configuration is successfull!\", \"port\": \"" +
-                  sim.device().toStdString() + "\", \"frame\": \"" + hexLine(kFactoryFrame).substr(0, 98) +
-                  "\"}\n");
 }
 
 TEST(CliProgram, StartUpCorrectionsStopTheSendUnlessAccepted) {
@@ -335,7 +342,8 @@ TEST(CliProgram, StartUpCorrectionsStopTheSendUnlessAccepted) {
     ASSERT_FALSE(sim.device().isEmpty());
     const CliRun refused = runCli({"program", "--port", sim.device()}, dir.path());
     EXPECT_EQ(refused.code, 2);
-    EXPECT_EQ(refused.out, "");
+    EXPECT_NE(refused.out.find("Configuration fails! settings refused before sending"), std::string::npos)
+        << refused.out;
     EXPECT_NE(refused.err.find("nothing was sent"), std::string::npos) << refused.err;
     EXPECT_NE(refused.err.find("  Input Data Error (I/O Feature > Period ms Count): Please enter decimal"),
               std::string::npos)
@@ -344,7 +352,8 @@ TEST(CliProgram, StartUpCorrectionsStopTheSendUnlessAccepted) {
     const CliRun json = runCli({"program", "--port", sim.device(), "--json"}, dir.path());
     EXPECT_EQ(json.code, 2);
     const QJsonObject object = QJsonDocument::fromJson(QByteArray::fromStdString(json.out)).object();
-    EXPECT_EQ(object["result"].toString(), "error") << json.out;
+    EXPECT_TRUE(object["error"].toString().startsWith("nothing was sent")) << json.out;
+    EXPECT_EQ(object["results"].toArray()[0].toObject()["verdict"].toString(), "settings_refused");
     const QJsonArray corrections = object["corrections"].toArray();
     ASSERT_EQ(corrections.size(), 2) << json.out;
     EXPECT_EQ(corrections[0].toObject()["field"].toString(), "RS232 Config > RS232 Port");
@@ -352,7 +361,7 @@ TEST(CliProgram, StartUpCorrectionsStopTheSendUnlessAccepted) {
 
     const CliRun accepted = runCli({"program", "--port", sim.device(), "--accept-corrections"}, dir.path());
     EXPECT_EQ(accepted.code, 0) << accepted.err;
-    EXPECT_EQ(accepted.out, "Configuration is successfull!\n");
+    EXPECT_NE(accepted.out.find("Configuration is successfull!"), std::string::npos) << accepted.out;
 }
 
 // A converter answering half a second after the window: its run fails, and so does every following
@@ -364,13 +373,34 @@ TEST(CliProgram, ALateAnswerFailsItsOwnRunAndNoOther) {
     const CliRun caught =
         runCli({"program", "--port", sim.device(), "--defaults", "--settle", "1000"}, dir.path());
     EXPECT_EQ(caught.code, 1);
-    EXPECT_EQ(caught.out, "Configuration fails! The converter answered after the one-second window.\n");
+    EXPECT_NE(caught.out.find("Configuration fails! answered late, "), std::string::npos) << caught.out;
+    EXPECT_NE(caught.out.find(" ms after the window, "), std::string::npos) << caught.out;
     for (int run = 1; run <= 4; ++run) {
         const CliRun next = runCli({"program", "--port", sim.device(), "--defaults"}, dir.path());
         EXPECT_EQ(next.code, 1) << "back-to-back run " << run << ": " << next.out;
     }
     const CliRun off = runCli({"program", "--port", sim.device(), "--defaults", "--settle=0"}, dir.path());
-    EXPECT_EQ(off.out, "Configuration fails!\n") << "with no settle time the window alone judges";
+    EXPECT_NE(off.out.find("Configuration fails! no answer within the window"), std::string::npos)
+        << "with no settle time the window alone judges: " << off.out;
+}
+
+// Stopped after the frame went out and let run again once the late answer has come: the answer was
+// late, and a run that did not see when it came must not call it a success.
+TEST(CliProgram, APauseOverTheWindowIsNotASuccess) {
+    TempDir dir;
+    Simulator sim("late");
+    ASSERT_FALSE(sim.device().isEmpty());
+    QProcess cli;
+    cli.setWorkingDirectory(QString::fromStdString(dir.path().string()));
+    cli.start(QStringLiteral(VELTARA_CLI_PATH), {"program", "--port", sim.device(), "--defaults"});
+    ASSERT_TRUE(cli.waitForStarted());
+    ASSERT_FALSE(sim.waitForLine(" rx [33] ").isEmpty());
+    ::kill(static_cast<pid_t>(cli.processId()), SIGSTOP);
+    ASSERT_FALSE(sim.waitForLine(" tx [1] 55").isEmpty());
+    ::kill(static_cast<pid_t>(cli.processId()), SIGCONT);
+    ASSERT_TRUE(cli.waitForFinished(10000));
+    EXPECT_EQ(cli.exitCode(), 1);
+    EXPECT_TRUE(cli.readAllStandardOutput().contains("Configuration fails! paused during the window"));
 }
 
 struct GangCase {
@@ -378,7 +408,7 @@ struct GangCase {
     int code;
 };
 
-TEST(CliProgram, AGangIsProgrammedTogetherAndExitsWithItsWorstVerdict) {
+TEST(CliProgram, AGangIsProgrammedTogetherAndReportedAsOneDocument) {
     const GangCase cases[] = {
         {{"ack", "ack", "ack"}, 0},
         {{"ack", "nak", "ack"}, 1},
@@ -388,7 +418,7 @@ TEST(CliProgram, AGangIsProgrammedTogetherAndExitsWithItsWorstVerdict) {
     TempDir dir;
     for (const GangCase& c : cases) {
         std::vector<std::unique_ptr<Simulator>> sims;
-        QStringList args = {"program", "--defaults", "--json"};
+        QStringList args = {"program", "--defaults", "--json", "--log", "run.log"};
         for (const char* reply : c.replies) {
             QString device = "/dev/veltara-no-such-device";
             if (reply) {
@@ -396,27 +426,81 @@ TEST(CliProgram, AGangIsProgrammedTogetherAndExitsWithItsWorstVerdict) {
             }
             args << "--port=" + device;
         }
+        fs::remove(dir / "run.log");
         const CliRun run = runCli(args, dir.path());
         const std::string name = args.join(' ').toStdString();
         EXPECT_EQ(run.code, c.code) << name << "\n" << run.out << run.err;
-        const QStringList lines = QString::fromStdString(run.out).split('\n', Qt::SkipEmptyParts);
-        ASSERT_EQ(lines.size(), static_cast<qsizetype>(c.replies.size())) << run.out;
-        for (std::size_t i = 0; i < c.replies.size(); ++i) {
-            const QJsonObject line =
-                QJsonDocument::fromJson(lines[static_cast<qsizetype>(i)].toUtf8()).object();
-            const char* expected = !c.replies[i]                        ? "error"
-                                   : std::string(c.replies[i]) == "ack" ? "success"
-                                                                        : "failure";
-            EXPECT_EQ(line["result"].toString().toStdString(), expected) << name << " port " << i;
-            EXPECT_EQ(line["port"].toString(), args[3 + static_cast<qsizetype>(i)].mid(7)) << name;
+        QJsonParseError error;
+        const QJsonObject document =
+            QJsonDocument::fromJson(QByteArray::fromStdString(run.out), &error).object();
+        ASSERT_EQ(error.error, QJsonParseError::NoError) << run.out;
+        const QJsonArray results = document["results"].toArray();
+        ASSERT_EQ(results.size(), static_cast<qsizetype>(c.replies.size())) << run.out;
+        std::ifstream logFile(dir / "run.log");
+        std::vector<QJsonObject> logged;
+        for (std::string line; std::getline(logFile, line);) {
+            logged.push_back(QJsonDocument::fromJson(QByteArray::fromStdString(line)).object());
         }
+        ASSERT_EQ(logged.size(), c.replies.size()) << name;
+        int programmed = 0;
+        for (std::size_t i = 0; i < c.replies.size(); ++i) {
+            const QJsonObject result = results[static_cast<qsizetype>(i)].toObject();
+            const std::string reply = c.replies[i] ? c.replies[i] : "";
+            const char* expected = reply.empty()    ? "port_not_open"
+                                   : reply == "ack" ? "accepted"
+                                   : reply == "nak" ? "wrong_reply"
+                                                    : "silent";
+            EXPECT_EQ(result["verdict"].toString().toStdString(), expected) << name << " port " << i;
+            EXPECT_EQ(result["port"].toString(), args[5 + static_cast<qsizetype>(i)].mid(7)) << name;
+            programmed += result["accepted"].toBool() ? 1 : 0;
+            // The log names the same ports, each once, with what traces the board.
+            const auto entry = std::find_if(logged.begin(), logged.end(), [&](const QJsonObject& e) {
+                return e["port"] == result["port"];
+            });
+            ASSERT_NE(entry, logged.end()) << name;
+            EXPECT_EQ((*entry)["verdict"], result["verdict"]);
+            EXPECT_EQ((*entry)["frame"].toString().toStdString() + "\n", hexLine(kFactoryFrame));
+            EXPECT_TRUE(QDateTime::fromString((*entry)["time"].toString(), Qt::ISODateWithMs).isValid());
+            for (const char* key : {"host", "version", "by_id", "usb_serial", "elapsed_ms", "reply_bytes"}) {
+                EXPECT_TRUE(entry->contains(key)) << key;
+            }
+        }
+        EXPECT_EQ(document["summary"].toObject()["programmed"].toInt(), programmed) << run.out;
+        EXPECT_EQ(document["summary"].toObject()["exit_code"].toInt(), c.code) << run.out;
     }
     Simulator a("ack");
     Simulator b("silent");
     const CliRun text =
         runCli({"program", "--defaults", "--port", a.device(), "--port", b.device()}, dir.path());
-    EXPECT_EQ(text.out, a.device().toStdString() + ": Configuration is successfull!\n" +
-                            b.device().toStdString() + ": Configuration fails!\n");
+    const QStringList lines = QString::fromStdString(text.out).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3) << text.out;
+    EXPECT_TRUE(lines[0].startsWith(a.device() + " (" + a.device() + "): Configuration is successfull!"));
+    EXPECT_TRUE(lines[1].startsWith(b.device() + " (" + b.device() + "): Configuration fails!"));
+    EXPECT_EQ(lines[2], "1 of 2 converters programmed");
+    EXPECT_EQ(text.err, "") << "no progress line when stderr is not a terminal";
+
+    const CliRun lines2 = runCli({"program", "--defaults", "--json-lines", "--port", a.device()}, dir.path());
+    EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(lines2.out)).object()["verdict"], "accepted")
+        << lines2.out;
+}
+
+TEST(CliProgram, ALogThatCannotBeWrittenStopsTheRunBeforeSending) {
+    TempDir dir;
+    Simulator sim("ack");
+    ASSERT_FALSE(sim.device().isEmpty());
+    fs::create_symlink("elsewhere.log", dir / "link.log");
+    for (const char* log : {"missing/run.log", "/dev/null", "link.log"}) {
+        const CliRun run =
+            runCli({"program", "--defaults", "--port", sim.device(), "--log", log}, dir.path());
+        EXPECT_EQ(run.code, 2) << log;
+        EXPECT_EQ(run.out, "") << log;
+        EXPECT_NE(run.err.find(std::string("the log ") + log), std::string::npos) << run.err;
+    }
+    EXPECT_FALSE(fs::exists(dir / "elsewhere.log"));
+    // Nothing was sent: the converter's first frame is the one of this run.
+    const CliRun after = runCli({"program", "--defaults", "--port", sim.device()}, dir.path());
+    EXPECT_EQ(after.code, 0);
+    EXPECT_TRUE(sim.waitForLine(" rx [33] ").contains("frame 1:"));
 }
 
 // The lock file Qt keeps for an open serial device.
@@ -502,7 +586,37 @@ TEST(CliOutput, AnOutputThatFailsIsAnErrorAndJsonIsAlwaysValid) {
     QJsonParseError error;
     const QJsonObject object = QJsonDocument::fromJson(QByteArray::fromStdString(raw.out), &error).object();
     EXPECT_EQ(error.error, QJsonParseError::NoError) << raw.out;
-    EXPECT_TRUE(object["message"].toString().contains(QString::fromUtf8("caf\u00e9\u00ff.ini"))) << raw.out;
+    EXPECT_TRUE(object["error"].toString().contains(QString::fromUtf8("caf\u00e9\u00ff.ini"))) << raw.out;
+    EXPECT_TRUE(object["results"].isArray()) << raw.out;
+    // A log past the file size limit (which leaves room for the port's lock file). The line of a port
+    // that did not open is written before sending: refused, nothing is sent. Refused after sending, the
+    // run fails with the results printed.
+    Simulator sim("ack");
+    const std::string limited = R"(head -c 1024 /dev/zero > run.log; ulimit -f 1; "$CLI" program --defaults )"
+                                R"(--log run.log --port )" +
+                                sim.device().toStdString();
+    const CliRun early = runShell(limited + " --port /dev/veltara-no-such-device", dir.path());
+    EXPECT_EQ(early.code, 2) << early.err;
+    EXPECT_NE(early.out.find("): Configuration fails! stopped before the converter was judged"),
+              std::string::npos)
+        << early.out;
+    const CliRun full = runShell(limited, dir.path());
+    EXPECT_EQ(full.code, 2) << full.err;
+    EXPECT_NE(full.out.find("Configuration is successfull!"), std::string::npos) << full.out;
+    EXPECT_NE(full.err.find("cannot write to the log run.log: File too large"), std::string::npos)
+        << full.err;
+
+    // Usage errors, too, are the same document when JSON was asked for.
+    for (const char* line : {R"("$CLI" program --json --port COM9 --defaults)",
+                             R"("$CLI" decode --json 0300)", R"("$CLI" ports --json extra)"}) {
+        const CliRun usage = runShell(line, dir.path());
+        EXPECT_EQ(usage.code, 2) << line;
+        EXPECT_FALSE(QJsonDocument::fromJson(QByteArray::fromStdString(usage.out))
+                         .object()["error"]
+                         .toString()
+                         .isEmpty())
+            << line << usage.out;
+    }
 }
 
 }  // namespace

@@ -54,48 +54,41 @@ void Dialog::btnProgramConfig_Click() {
     }
     const Result<ConfigFrame> built = buildConfigFrame();
     if (!built) {
-        m_programOutcome = ProgramOutcome::InputError;
+        m_programVerdict = Verdict::SettingsRefused;
         showMessage(built.error().text, kInputDataError);
         return;
     }
 
     const Result<bool> open = m_services.serial.portOpen();
     if (!open || !open.value()) {
-        m_programOutcome = ProgramOutcome::PortNotOpen;
+        m_programVerdict = Verdict::PortNotOpen;
         showPortFailure();
         return;
     }
     m_exchangeRunning = true;
     m_abandonExchange = false;
     m_portChangedDuringExchange = false;
-    m_programOutcome = ProgramOutcome::NotRun;
+    m_programVerdict = Verdict::NotRun;
+    // The window's exchange: nothing discarded before sending, no settle time.
     const ExchangeResult result =
         runProgrammingExchange(m_services.serial, m_services.pump, m_services.clock, ConfigFrameBytes,
                                [this] { return m_abandonExchange || m_portChangedDuringExchange; });
     m_exchangeRunning = false;
-    switch (result.outcome) {
-        case ExchangeOutcome::Accepted:
-            m_programOutcome = ProgramOutcome::Accepted;
-            break;
-        case ExchangeOutcome::LinkFailed:
-            m_programOutcome = ProgramOutcome::LinkFailed;
-            portClosedByFailure(result.failure);
-            break;
-        case ExchangeOutcome::Rejected:
-            m_programOutcome = ProgramOutcome::Rejected;
-            break;
-        case ExchangeOutcome::Interrupted:
-            // Another port picked during the wait means this one got no answer; closing says nothing.
-            m_programOutcome = m_abandonExchange ? ProgramOutcome::Closed : ProgramOutcome::PortChanged;
-            break;
+    m_programVerdict = result.verdict;
+    if (result.verdict == Verdict::LinkFailed) {
+        portClosedByFailure(result.failure);
+    } else if (result.verdict == Verdict::Stopped && !m_abandonExchange) {
+        // Another port picked during the wait means this one got no answer; closing says nothing.
+        m_programVerdict = Verdict::PortChanged;
     }
-    switch (m_programOutcome) {
-        case ProgramOutcome::Accepted:
+    switch (m_programVerdict) {
+        case Verdict::Accepted:
             showMessage(kConfigSucceeds, "config confirmation", MessageIcon::Information);
             break;
-        case ProgramOutcome::Closed:
+        case Verdict::Stopped:
             break;
         default:
+            // One message for every failure, a pause included: the window does not tell them apart.
             showMessage(kConfigFails, "Config confirmation", MessageIcon::Information);
             break;
     }

@@ -19,6 +19,7 @@
 #include "link/configframe.h"
 #include "link/eventpump.h"
 #include "link/monotonicclock.h"
+#include "link/programmingexchange.h"
 #include "link/serialcontrol.h"
 #include "settings/convertersettings.h"
 #include "settings/settingscodec.h"
@@ -41,18 +42,6 @@ using IdBoxes = std::array<TextBox*, 4>;
 // The six identifier rows, in declaration order; identifierrows.h holds what tells them apart.
 enum class IdRow { CANTrID1, CANMask1, CANFilter1, CANFilter2, InputID1, OutputID1 };
 inline constexpr std::size_t kIdRowCount = 6;
-
-// How the last press of "Program Config" ended; callers decide on this, never on the message shown.
-enum class ProgramOutcome {
-    NotRun,       // "Program Config" has not been pressed (or a press is still waiting)
-    InputError,   // the inputs give no frame; "Input Data Error" was shown
-    PortNotOpen,  // the port failure message was shown
-    Accepted,
-    Rejected,     // silence or a wrong reply
-    LinkFailed,   // the port failed during the exchange; lastPortError() says why
-    PortChanged,  // another port was picked during the wait, so the reply could not be judged
-    Closed,       // the dialog closed during the wait; nothing was shown
-};
 
 // The configuration dialog: its controls, the values parsed from them and every handler.
 class Dialog final : public FocusHost {
@@ -166,7 +155,8 @@ public:
     const std::optional<Error>& lastPortError() const { return m_lastPortError; }
     // The serial adapter closed the port on its own (device gone); the reason shows like a failed opening.
     void portClosedByFailure(const Error& failure);
-    ProgramOutcome programOutcome() const { return m_programOutcome; }
+    // How the last press of "Program Config" ended; NotRun while a press is still waiting.
+    Verdict programVerdict() const { return m_programVerdict; }
     std::string portDevice() const;
 
     // The values the frame encoder reads, taken from the controls now.
@@ -214,7 +204,7 @@ private:
     bool m_abandonExchange = false;
     bool m_portChangedDuringExchange = false;
     std::optional<Error> m_lastPortError;
-    ProgramOutcome m_programOutcome = ProgramOutcome::NotRun;
+    Verdict m_programVerdict = Verdict::NotRun;
     std::string m_settingsFileProblem;
     std::optional<std::string> m_settingsUnreadable;  // why the record could not be read
 };

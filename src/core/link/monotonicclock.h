@@ -11,11 +11,12 @@ public:
     virtual std::chrono::nanoseconds now() const = 0;
 };
 
+// The system's monotonic clock, counting also the time the machine was suspended, so that a
+// suspend during the reply window shows as the jump it is (monotonicclock_linux.cpp says why Linux
+// needs its own).
 class SteadyClock final : public MonotonicClock {
 public:
-    std::chrono::nanoseconds now() const override {
-        return std::chrono::steady_clock::now().time_since_epoch();
-    }
+    std::chrono::nanoseconds now() const override;
 };
 
 }  // namespace veltara::core

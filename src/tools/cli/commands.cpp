@@ -2,6 +2,9 @@
 
 #include <unistd.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QString>
 
 #include <algorithm>
@@ -10,6 +13,7 @@
 #include <filesystem>
 #include <iostream>
 #include <optional>
+#include <sstream>
 #include <variant>
 
 #include "fieldlabels.h"
@@ -21,14 +25,13 @@
 #include "link/framedescription.h"
 #include "portauthority.h"
 #include "portscommand.h"
+#include "programreport.h"
 #include "qteventpump.h"
 #include "qtserialcontrol.h"
+#include "resultlog.h"
+#include "serialdevices.h"
 #include "settingspath.h"
 #include "stopsignals.h"
-
-#ifndef VELTARA_VERSION
-#define VELTARA_VERSION "0.0.0"
-#endif
 
 namespace veltara::cli {
 
@@ -74,13 +77,19 @@ constexpr const char* kDecodeUsage =
 
 constexpr const char* kProgramUsage =
     "Usage: veltara-cli program --port PORT [--port PORT...] [--settings FILE | --defaults]\n"
-    "                           [--accept-corrections] [--settle MS] [--json]\n"
+    "                           [--accept-corrections] [--settle MS] [--json | --json-lines] [--log FILE]\n"
     "\n"
     "Sends the configuration to the converter on PORT (a device path such as /dev/ttyUSB0, or COM1..COM8\n"
-    "resolved as the dialog resolves them) at 9600 8N1, waits one second for the acknowledgement 0x55 and\n"
-    "prints \"Configuration is successfull!\" or \"Configuration fails!\". Up to 16 --port options program\n"
-    "that many converters at once with the same frame, one result line per port, each prefixed with its\n"
-    "port. --port=PORT works as well.\n"
+    "resolved as the dialog resolves them) at 9600 8N1 and waits one second for the acknowledgement 0x55.\n"
+    "Up to 16 --port options program that many converters at once with the same frame. --port=PORT works\n"
+    "as well.\n"
+    "\n"
+    "Prints one line per port, in the order given: the port as typed, the device in brackets, the\n"
+    "window's verdict (\"Configuration is successfull!\" or \"Configuration fails!\"), why (no answer\n"
+    "within the window, answered 0xAA, answered N bytes, answered late, paused during the window, could\n"
+    "not open, settings refused before sending) and the time the exchange took; with several ports a last\n"
+    "line \"N of M converters programmed\". On a terminal a progress line on stderr shows the ports still\n"
+    "waited for.\n"
     "\n"
     "The settings come from FILE, else ./quorvel.ini, else --defaults gives the factory values; a missing\n"
     "or unreadable file is an error. When the dialog's start-up would have shown messages (a stored value\n"
@@ -89,11 +98,19 @@ constexpr const char* kProgramUsage =
     "\n"
     "What arrives before the frame is discarded. After the window the port is watched for MS milliseconds\n"
     "more (default 500, 0 turns it off): a byte then means the converter answered late, and the run\n"
-    "fails, so that a late answer is never taken for the next run's reply.\n"
+    "fails, so that a late answer is never taken for the next run's reply. A run that was not running for\n"
+    "part of the window (stopped, suspended) cannot tell when an answer came, and fails.\n"
     "\n"
-    "--json prints one object per port with the result and the frame sent. Exit 0 when every converter\n"
-    "accepted, 1 when any refused, stayed silent or answered late, 2 for a usage, file or port error;\n"
-    "Ctrl-C or SIGTERM closes the ports and exits 130 or 143.\n";
+    "--json prints one JSON document: version, frame, results (one per port: port, device, verdict,\n"
+    "reason, reply, reply_bytes, elapsed_ms) and summary; an error that ends the run early is part of it.\n"
+    "--json-lines prints one object per port as each finishes. --log FILE appends one JSON line per port\n"
+    "(time, host, port, device, by-id name, USB serial number, frame, verdict, reason, reply, time taken,\n"
+    "version), each in one write, so that runs sharing the file never mix lines; a log that cannot be\n"
+    "opened stops the run before anything is sent.\n"
+    "\n"
+    "Exit 0 when every converter accepted, 1 when any refused, stayed silent, answered late or could not\n"
+    "be judged, 2 for a usage, file, log or port error; Ctrl-C or SIGTERM closes the ports and exits 130\n"
+    "or 143.\n";
 
 constexpr const char* kPortsUsage =
     "Usage: veltara-cli ports [--json]\n"
@@ -125,6 +142,8 @@ struct Options {
     bool defaults = false;
     bool acceptCorrections = false;
     bool json = false;
+    bool jsonLines = false;
+    std::optional<std::string> log;
     bool help = false;
 };
 
@@ -159,16 +178,23 @@ std::optional<std::string> parseOptions(const std::vector<std::string>& args, Op
             problem = flag(o.help);
         } else if (a == "--json") {
             problem = flag(o.json);
+        } else if (a == "--json-lines") {
+            problem = flag(o.jsonLines);
         } else if (a == "--defaults") {
             problem = flag(o.defaults);
         } else if (a == "--accept-corrections") {
             problem = flag(o.acceptCorrections);
-        } else if (a == "--settings" || a == "--port" || a == "--settle") {
+        } else if (a == "--settings" || a == "--port" || a == "--settle" || a == "--log") {
             const std::optional<std::string> v = value();
             if (!v) {
                 return a + " needs a value";
             }
-            if (a == "--settings") {
+            if (a == "--log") {
+                if (v->empty()) {
+                    return "--log needs a file name, not an empty text";
+                }
+                o.log = v;
+            } else if (a == "--settings") {
                 o.settings = v;
             } else if (a == "--settle") {
                 o.settle = v;
@@ -206,6 +232,9 @@ std::optional<std::string> parseOptions(const std::vector<std::string>& args, Op
     }
     if (o.assign && o.unassign) {
         return "--assign and --unassign exclude each other";
+    }
+    if ((o.jsonLines || o.log) && o.command != "program") {
+        return "--json-lines and --log belong to program";
     }
     if (o.ports.size() > kMaxPorts) {
         return "at most " + std::to_string(kMaxPorts) + " ports at once";
@@ -298,6 +327,10 @@ void addField(JsonObject& json, const FrameField& field) {
 // A frame is 33 bytes; anything much longer on standard input is not one.
 constexpr std::size_t kMaxFrameText = 64 * 1024;
 
+int decodeFrame(const Options& o, std::ostream& out, std::ostream& err);
+QJsonObject programDocument(const std::vector<PortReport>& reports, int exitCode);
+void printJson(std::ostream& out, const QJsonObject& object, bool oneLine);
+
 std::optional<std::string> readStandardInput(std::string& error) {
     std::string text;
     char buffer[4096];
@@ -315,7 +348,28 @@ std::optional<std::string> readStandardInput(std::string& error) {
     return text;
 }
 
-int decodeCommand(const Options& o, std::ostream& out, std::ostream& err) {
+int decodeCommand(const Options& o, std::ostream& out, std::ostream& realErr) {
+    // With --json every error also ends as the one document on stdout.
+    std::ostringstream captured;
+    std::ostream& err = o.json ? static_cast<std::ostream&>(captured) : realErr;
+    const int code = decodeFrame(o, out, err);
+    if (o.json) {
+        const std::string text = captured.str();
+        realErr << text;
+        if (code == kExitUsageOrIo) {
+            QJsonObject document{{"version", VELTARA_VERSION}};
+            std::string message = text.substr(0, text.find('\n'));
+            if (message.rfind("veltara-cli: ", 0) == 0) {
+                message.erase(0, 13);
+            }
+            addText(document, "error", message);
+            printJson(out, document, false);
+        }
+    }
+    return code;
+}
+
+int decodeFrame(const Options& o, std::ostream& out, std::ostream& err) {
     // Without bytes the frame comes from standard input, unless that is a terminal nobody types into.
     const bool fromInput = o.positional.empty();
     if ((fromInput && ::isatty(STDIN_FILENO)) || !o.ports.empty() || o.settings || o.defaults || o.settle ||
@@ -416,68 +470,111 @@ std::optional<int> settleTime(const Options& o) {
     return ms;
 }
 
-std::string correctionsJson(const std::vector<Message>& shown, const Dialog& dialog) {
-    std::string list = "[";
+QJsonArray correctionsJson(const std::vector<Message>& shown, const Dialog& dialog) {
+    QJsonArray list;
     for (const Message& m : shown) {
-        list += (list.size() > 1 ? ", " : "") + std::string("{\"field\": ") +
-                jsonString(fieldLabel(dialog, m.field)) + ", \"title\": " + jsonString(m.title) +
-                ", \"message\": " + jsonString(m.text) + "}";
+        list.append(QJsonObject{{"field", QString::fromStdString(fieldLabel(dialog, m.field))},
+                                {"title", QString::fromStdString(m.title)},
+                                {"message", QString::fromStdString(m.text)}});
     }
-    return list + "]";
+    return list;
 }
 
-struct PortOutcome {
-    std::string result;   // "success", "failure" or "error", as --json gives it
-    std::string message;  // the dialog's verdict, or what went wrong with the port
-    int code;
+// The one document `program --json` prints, whatever happens: the results so far, a summary and,
+// when the run ended before or without judging every port, the error.
+QJsonObject programDocument(const std::vector<PortReport>& reports, int exitCode) {
+    QJsonArray results;
+    int programmed = 0;
+    for (const PortReport& report : reports) {
+        results.append(resultJson(report));
+        programmed += report.result.verdict == Verdict::Accepted ? 1 : 0;
+    }
+    return {{"version", VELTARA_VERSION},
+            {"results", results},
+            {"summary", QJsonObject{{"programmed", programmed},
+                                    {"ports", static_cast<qint64>(reports.size())},
+                                    {"exit_code", exitCode}}}};
+}
+
+void printJson(std::ostream& out, const QJsonObject& object, bool oneLine) {
+    out << QJsonDocument(object)
+               .toJson(oneLine ? QJsonDocument::Compact : QJsonDocument::Indented)
+               .toStdString();
+    if (oneLine) {
+        out << '\n';
+    }
+}
+
+// Redraws one line on a terminal's stderr while converters are waited for; silent elsewhere, so that
+// logs and pipes get no control characters.
+class ProgressLine {
+public:
+    explicit ProgressLine(std::ostream& err)
+        : m_err(err), m_shown(&err == &std::cerr && ::isatty(STDERR_FILENO)) {}
+    ~ProgressLine() { clear(); }
+
+    void update(std::chrono::nanoseconds elapsed, const std::vector<const PortTarget*>& waiting) {
+        using namespace std::chrono_literals;
+        if (!m_shown || (m_drawn && elapsed - m_drawnAt < 100ms)) {
+            return;
+        }
+        std::string names;
+        for (const PortTarget* target : waiting) {
+            names += (names.empty() ? "" : ", ") + target->name;
+        }
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%.1f s", std::chrono::duration<double>(elapsed).count());
+        m_err << "\r\033[Kwaiting for " << names << " (" << seconds << ")" << std::flush;
+        m_drawn = true;
+        m_drawnAt = elapsed;
+    }
+    void clear() {
+        if (m_drawn) {
+            m_err << "\r\033[K" << std::flush;
+            m_drawn = false;
+        }
+    }
+
+private:
+    std::ostream& m_err;
+    bool m_shown;
+    bool m_drawn = false;
+    std::chrono::nanoseconds m_drawnAt{};
 };
 
-PortOutcome outcomeOf(const PortReport& report) {
-    const std::string device = report.target.device.toStdString();
-    if (!report.opened) {
-        return {"error", "cannot open " + device + ": " + report.error, kExitUsageOrIo};
-    }
-    switch (report.verdict) {
-        case PortVerdict::Accepted:
-            return {"success", Dialog::kConfigSucceeds, kExitSuccess};
-        case PortVerdict::Rejected:
-            return {"failure", Dialog::kConfigFails, kExitConverterSaidNo};
-        case PortVerdict::AnsweredLate:
-            return {
-                "failure",
-                std::string(Dialog::kConfigFails) + " The converter answered after the one-second window.",
-                kExitConverterSaidNo};
-        case PortVerdict::Pending:
-        case PortVerdict::LinkFailed:
-        case PortVerdict::Interrupted:
-            break;
-    }
-    return {"error", device + " failed during the exchange: " + report.error, kExitUsageOrIo};
-}
-
 int programCommand(const Options& o, std::ostream& out, std::ostream& err) {
+    auto usage = [&](const std::string& problem) {
+        if (o.json || o.jsonLines) {
+            QJsonObject document = programDocument({}, kExitUsageOrIo);
+            addText(document, "error", problem);
+            printJson(out, document, o.jsonLines);
+        }
+        return usageError(err, problem, o.command);
+    };
     if (o.ports.empty() || !o.positional.empty()) {
-        return usageError(
-            err, o.ports.empty() ? "program needs --port PORT" : "program takes no such argument", o.command);
+        return usage(o.ports.empty() ? "program needs --port PORT" : "program takes no such argument");
+    }
+    if (o.json && o.jsonLines) {
+        return usage("--json and --json-lines exclude each other");
     }
     std::vector<PortTarget> targets;
     if (const auto problem = resolvePorts(o, targets)) {
-        return usageError(err, *problem, o.command);
+        return usage(*problem);
     }
     const std::optional<int> settle = settleTime(o);
     if (!settle) {
-        return usageError(err, "--settle takes milliseconds from 0 to " + std::to_string(kMaxSettleMs),
-                          o.command);
+        return usage("--settle takes milliseconds from 0 to " + std::to_string(kMaxSettleMs));
     }
     // Before anything is opened, so that a stop at any moment leaves no port behind.
     StopSignals stop;
-    const bool gang = targets.size() > 1;
 
-    auto reportError = [&](const std::string& message, const std::string& extra = {}) {
-        if (o.json) {
-            out << "{\"result\": \"error\", \"message\": " << jsonString(message) << extra << "}\n";
-        } else {
-            err << "veltara-cli: " << message << '\n';
+    // Ends the run before any port is tried: the error, and for --json the document with it.
+    auto reportError = [&](const std::string& message) {
+        err << "veltara-cli: " << message << '\n';
+        if (o.json || o.jsonLines) {
+            QJsonObject document = programDocument({}, kExitUsageOrIo);
+            addText(document, "error", message);
+            printJson(out, document, o.jsonLines);
         }
         return kExitUsageOrIo;
     };
@@ -504,53 +601,118 @@ int programCommand(const Options& o, std::ostream& out, std::ostream& err) {
         return reportError(loaded.error);
     }
     const std::string frameText = formatHexBytes(*loaded.frame);
-    const std::string corrections = messages.shown.empty()
-                                        ? std::string()
-                                        : ", \"corrections\": " + correctionsJson(messages.shown, dialog);
-    if (!messages.shown.empty() && !o.acceptCorrections) {
-        if (!o.json) {
-            err << "veltara-cli: nothing was sent: the dialog's start-up changed or refused stored values "
-                   "(--accept-corrections sends the corrected configuration):\n";
-            for (const Message& m : messages.shown) {
-                err << "  " << describeMessage(m, dialog) << '\n';
+    const QJsonArray corrections = correctionsJson(messages.shown, dialog);
+
+    auto printResults = [&](const std::vector<PortReport>& reports, int exitCode,
+                            const std::optional<std::string>& error) {
+        if (o.json) {
+            QJsonObject document = programDocument(reports, exitCode);
+            document["frame"] = QString::fromStdString(frameText);
+            if (!corrections.isEmpty()) {
+                document["corrections"] = corrections;
             }
-            return kExitUsageOrIo;
+            if (error) {
+                addText(document, "error", *error);
+            }
+            printJson(out, document, false);
+            return;
         }
-        return reportError("nothing was sent: the dialog's start-up changed or refused stored values",
-                           corrections);
-    }
-    if (!o.json) {
+        if (o.jsonLines) {
+            return;
+        }
+        int programmed = 0;
+        for (const PortReport& report : reports) {
+            out << resultLine(report) << '\n';
+            programmed += report.result.verdict == Verdict::Accepted ? 1 : 0;
+        }
+        if (reports.size() > 1) {
+            out << programmed << " of " << reports.size() << " converters programmed\n";
+        }
+    };
+
+    if (!messages.shown.empty() && !o.acceptCorrections) {
+        err << "veltara-cli: nothing was sent: the dialog's start-up changed or refused stored values "
+               "(--accept-corrections sends the corrected configuration):\n";
         for (const Message& m : messages.shown) {
-            err << describeMessage(m, dialog) << '\n';
+            err << "  " << describeMessage(m, dialog) << '\n';
         }
+        std::vector<PortReport> refused;
+        for (const PortTarget& target : targets) {
+            PortReport& report = refused.emplace_back();
+            report.target = target;
+            report.result.verdict = Verdict::SettingsRefused;
+            if (o.jsonLines) {
+                printJson(out, resultJson(report), true);
+            }
+        }
+        printResults(refused, kExitUsageOrIo,
+                     "nothing was sent: the dialog's start-up changed or refused stored values");
+        return kExitUsageOrIo;
+    }
+    for (const Message& m : messages.shown) {
+        err << describeMessage(m, dialog) << '\n';
+    }
+
+    // A log that cannot take the results stops the run before anything is sent.
+    std::shared_ptr<ResultLog> log;
+    std::vector<qt::SerialDevice> devices;
+    if (o.log) {
+        auto opened = ResultLog::open(*o.log);
+        if (!opened) {
+            return reportError(opened.error().text);
+        }
+        log = std::move(opened).value();
+        devices = qt::serialDevices();
     }
     if (StopSignals::caught() != 0) {
         return StopSignals::exitCode();
     }
 
+    ProgressLine progress(err);
+    std::optional<std::string> logFailure;
+    GangWatchers watchers;
+    watchers.interrupted = [] { return StopSignals::caught() != 0; };
+    watchers.finished = [&](const PortReport& report) {
+        if (o.jsonLines) {
+            progress.clear();
+            printJson(out, resultJson(report), true);
+            out.flush();
+        }
+        if (log && !logFailure) {
+            if (const Status written = log->append(logEntry(report, frameText, devices)); !written) {
+                logFailure = written.error().text;
+            }
+        }
+    };
+    // The lines of ports that did not open are written before sending; one that fails stops the run.
+    watchers.mayStart = [&] { return !logFailure; };
+    watchers.waiting = [&](std::chrono::nanoseconds elapsed, const std::vector<const PortTarget*>& waiting) {
+        progress.update(elapsed, waiting);
+    };
     const std::vector<PortReport> reports =
-        programPorts(targets, *loaded.frame, std::chrono::milliseconds(*settle),
-                     [] { return StopSignals::caught() != 0; });
+        programPorts(targets, *loaded.frame, std::chrono::milliseconds(*settle), watchers);
+    progress.clear();
     if (StopSignals::caught() != 0) {
         err << "veltara-cli: stopped; the ports are closed and nothing was judged\n";
+        printResults(reports, StopSignals::exitCode(), "stopped by a signal; nothing was judged");
         return StopSignals::exitCode();
     }
 
     int exitCode = kExitSuccess;
     for (const PortReport& report : reports) {
-        const PortOutcome outcome = outcomeOf(report);
-        exitCode = std::max(exitCode, outcome.code);
-        if (o.json) {
-            out << "{\"result\": " << jsonString(outcome.result)
-                << ", \"message\": " << jsonString(outcome.message)
-                << ", \"port\": " << jsonString(report.target.device.toStdString())
-                << ", \"frame\": " << jsonString(frameText) << corrections << "}\n";
-        } else if (outcome.code == kExitUsageOrIo) {
-            err << "veltara-cli: " << outcome.message << '\n';
-        } else {
-            out << (gang ? report.target.name + ": " : std::string()) << outcome.message << '\n';
+        exitCode = std::max(exitCode, verdictExitCode(report.result.verdict));
+        if (report.result.verdict == Verdict::PortNotOpen) {
+            err << "veltara-cli: cannot open " << report.target.name << " ("
+                << report.target.device.toStdString() << "): " << report.result.failure.text << '\n';
+        } else if (report.result.verdict == Verdict::LinkFailed) {
+            err << "veltara-cli: " << report.target.name << " " << verdictReason(report.result) << '\n';
         }
     }
+    if (logFailure) {
+        err << "veltara-cli: " << *logFailure << '\n';
+        exitCode = kExitUsageOrIo;
+    }
+    printResults(reports, exitCode, logFailure);
     return exitCode;
 }
 
@@ -578,8 +740,19 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (!usage) {
         return usageError(err, "unknown command '" + o.command + "'");
     }
+    // Scripts that asked for JSON get their one document also when the command line is wrong.
+    auto refuse = [&](const std::string& problem) {
+        const bool lines = std::find(args.begin(), args.end(), "--json-lines") != args.end();
+        if ((lines || std::find(args.begin(), args.end(), "--json") != args.end()) && o.command != "encode") {
+            QJsonObject document = o.command == "program" ? programDocument({}, kExitUsageOrIo)
+                                                          : QJsonObject{{"version", VELTARA_VERSION}};
+            addText(document, "error", problem);
+            printJson(out, document, lines);
+        }
+        return usageError(err, problem, o.command);
+    };
     if (auto problem = parseOptions(args, o)) {
-        return usageError(err, *problem, o.command);
+        return refuse(*problem);
     }
     if (o.help) {
         out << usage;
@@ -596,7 +769,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     }
     if (!o.positional.empty() || !o.ports.empty() || o.settings || o.defaults || o.settle ||
         o.acceptCorrections || (o.json && (o.assign || o.unassign))) {
-        return usageError(err, "ports takes no such argument", o.command);
+        return refuse("ports takes no such argument");
     }
     return portsCommand({o.json, o.assign, o.assignDevice, o.unassign}, out, err);
 }

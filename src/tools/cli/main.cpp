@@ -36,6 +36,9 @@ int main(int argc, char** argv) {
     holdStandardDescriptors();
     // A reader that went away (`veltara-cli ports | head -1`) is a write error we report, not a death.
     std::signal(SIGPIPE, SIG_IGN);
+    // Likewise a log file past the size limit (ulimit -f): its write fails and is reported, with the
+    // results of converters already programmed still printed.
+    std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication app(argc, argv);
     std::vector<std::string> args(argv + 1, argv + argc);
     const int code = veltara::cli::run(args, std::cout, std::cerr);
