@@ -16,9 +16,9 @@
 #include "benchsupport.h"
 #include "link/portopening.h"
 #include "link/programmingexchange.h"
-#include "portauthority.h"
-#include "qteventpump.h"
-#include "qtserialcontrol.h"
+#include "serial/portauthority.h"
+#include "serial/qteventpump.h"
+#include "serial/qtserialcontrol.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // The program exactly as src/app/main.cpp starts it, reporting its first paint and then closing.
 #include <QApplication>
 
-#include "appicon.h"
-#include "application.h"
+#include "app/application.h"
 #include "firstpaint.h"
+#include "widgets/appicon.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);

@@ -1,14 +1,14 @@
 #pragma once
 
 #include "dialog/dialog.h"
-#include "dialogwindow.h"
 #include "endsignals.h"
 #include "link/monotonicclock.h"
-#include "qteventpump.h"
-#include "qtmessageboxes.h"
-#include "qtscreen.h"
-#include "qtserialcontrol.h"
-#include "recordfile.h"
+#include "platform/recordfile.h"
+#include "serial/qteventpump.h"
+#include "serial/qtserialcontrol.h"
+#include "widgets/dialogwindow.h"
+#include "widgets/qtmessageboxes.h"
+#include "widgets/qtscreen.h"
 
 namespace veltara::app {
 

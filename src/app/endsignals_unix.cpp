@@ -7,7 +7,7 @@
 #include <csignal>
 
 #include "endsignals.h"
-#include "stopdeadline.h"
+#include "platform/stopdeadline.h"
 
 namespace veltara::app {
 

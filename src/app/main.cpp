@@ -4,9 +4,9 @@
 #include <string_view>
 #include <vector>
 
-#include "appicon.h"
 #include "application.h"
 #include "commandline.h"
+#include "widgets/appicon.h"
 
 int main(int argc, char* argv[]) {
     // Decided before QApplication exists: it would load the display's platform plugin first.

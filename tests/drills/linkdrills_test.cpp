@@ -16,8 +16,8 @@
 #include "link/portopening.h"
 #include "messagetexts.h"
 #include "ptypair.h"
-#include "qtserialcontrol.h"
 #include "qttestpump.h"
+#include "serial/qtserialcontrol.h"
 #include "settings/settingscodec.h"
 #include "tempportfolder.h"
 

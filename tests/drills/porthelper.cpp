@@ -7,8 +7,8 @@
 
 #include "fakes.h"
 #include "helperprogram.h"
-#include "qteventpump.h"
-#include "qtserialcontrol.h"
+#include "serial/qteventpump.h"
+#include "serial/qtserialcontrol.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

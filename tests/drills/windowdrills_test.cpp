@@ -5,11 +5,11 @@
 #include <QTest>
 #include <QTimer>
 
-#include "convertersimulator.h"
-#include "portauthority.h"
-#include "qteventpump.h"
-#include "qtserialcontrol.h"
+#include "serial/portauthority.h"
+#include "serial/qteventpump.h"
+#include "serial/qtserialcontrol.h"
 #include "settings/settingscodec.h"
+#include "sim/convertersimulator.h"
 #include "windowsession.h"
 
 namespace veltara::test {

@@ -1,4 +1,4 @@
-#include "convertersimulator.h"
+#include "sim/convertersimulator.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -5,12 +5,12 @@
 #include <QElapsedTimer>
 #include <QProcess>
 
-#include "convertersimulator.h"
 #include "fakes.h"
 #include "link/framedescription.h"
 #include "messagetexts.h"
-#include "portauthority.h"
-#include "qtserialcontrol.h"
+#include "serial/portauthority.h"
+#include "serial/qtserialcontrol.h"
+#include "sim/convertersimulator.h"
 #include "simulatorpump.h"
 #include "tempportfolder.h"
 

@@ -1,4 +1,4 @@
-#include "linesettings.h"
+#include "serial/linesettings.h"
 
 #include <gtest/gtest.h>
 

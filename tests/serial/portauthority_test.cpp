@@ -1,4 +1,4 @@
-#include "portauthority.h"
+#include "serial/portauthority.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <functional>
 
-#include "convertersimulator.h"
 #include "ptypair.h"
-#include "serialdevices.h"
+#include "serial/serialdevices.h"
+#include "sim/convertersimulator.h"
 #include "tempportfolder.h"
 
 namespace veltara::qt::ports {

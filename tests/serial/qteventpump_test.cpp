@@ -1,4 +1,4 @@
-#include "qteventpump.h"
+#include "serial/qteventpump.h"
 
 #include <gtest/gtest.h>
 

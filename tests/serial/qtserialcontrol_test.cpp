@@ -1,4 +1,4 @@
-#include "qtserialcontrol.h"
+#include "serial/qtserialcontrol.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -10,7 +10,7 @@
 
 #include "helperprogram.h"
 #include "ptypair.h"
-#include "qteventpump.h"
+#include "serial/qteventpump.h"
 #include "tempportfolder.h"
 
 namespace veltara::qt {

@@ -8,9 +8,9 @@
 
 #include "factoryframe.h"
 #include "link/programmingexchange.h"
-#include "portauthority.h"
-#include "qteventpump.h"
-#include "qtserialcontrol.h"
+#include "serial/portauthority.h"
+#include "serial/qteventpump.h"
+#include "serial/qtserialcontrol.h"
 #include "tempportfolder.h"
 
 namespace veltara::test {

@@ -2,8 +2,8 @@
 
 #include <chrono>
 
-#include "convertersimulator.h"
 #include "qttestpump.h"
+#include "sim/convertersimulator.h"
 
 namespace veltara::test {
 

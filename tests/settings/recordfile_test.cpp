@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "fileidentity.h"
-#include "recordfile.h"
+#include "platform/recordfile.h"
 #include "session.h"
 
 namespace veltara::test {

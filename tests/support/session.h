@@ -8,7 +8,7 @@
 
 #include "factoryframe.h"
 #include "fakes.h"
-#include "recordfile.h"
+#include "platform/recordfile.h"
 #include "settings/settingscodec.h"
 
 namespace veltara::test {

@@ -12,8 +12,8 @@
 #include "clirun.h"
 #include "helperprogram.h"
 #include "link/configframe.h"
-#include "portauthority.h"
 #include "ptypair.h"
+#include "serial/portauthority.h"
 #include "session.h"
 
 namespace veltara::test {

@@ -4,9 +4,9 @@
 #include <QSet>
 #include <QTimer>
 
-#include "appicon.h"
-#include "porttooltip.h"
-#include "qtmessageboxes.h"
+#include "widgets/appicon.h"
+#include "widgets/porttooltip.h"
+#include "widgets/qtmessageboxes.h"
 #include "windowsession.h"
 
 namespace veltara::test {

@@ -6,7 +6,7 @@
 #include <map>
 #include <set>
 
-#include "captionfit.h"
+#include "widgets/captionfit.h"
 #include "windowsession.h"
 
 namespace veltara::test {

@@ -3,12 +3,12 @@
 #include <QApplication>
 #include <QTest>
 
-#include "convertersimulator.h"
 #include "link/framedescription.h"
 #include "messagetexts.h"
-#include "portauthority.h"
-#include "qteventpump.h"
-#include "qtserialcontrol.h"
+#include "serial/portauthority.h"
+#include "serial/qteventpump.h"
+#include "serial/qtserialcontrol.h"
+#include "sim/convertersimulator.h"
 #include "windowsession.h"
 
 namespace veltara::test {

@@ -11,8 +11,8 @@
 #include <QTest>
 #include <QWheelEvent>
 
-#include "qtmessageboxes.h"
-#include "recordfile.h"
+#include "platform/recordfile.h"
+#include "widgets/qtmessageboxes.h"
 #include "windowsession.h"
 
 namespace veltara::test {

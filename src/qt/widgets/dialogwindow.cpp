@@ -12,9 +12,9 @@
 #include "dialog/dialog.h"
 #include "dialog/layout.h"
 #include "focustracker.h"
-#include "portauthority.h"
 #include "porttooltip.h"
 #include "qtscreen.h"
+#include "serial/portauthority.h"
 #include "twips.h"
 
 namespace veltara::qt {

@@ -1,6 +1,6 @@
 #include "porttooltip.h"
 
-#include "portauthority.h"
+#include "serial/portauthority.h"
 
 namespace veltara::qt {
 

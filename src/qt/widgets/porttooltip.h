@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "common/result.h"
-#include "serialdevices.h"
+#include "serial/serialdevices.h"
 
 namespace veltara::qt {
 

@@ -4,8 +4,8 @@
 #include <optional>
 
 #include "link/portopening.h"
-#include "qteventpump.h"
-#include "qtserialcontrol.h"
+#include "serial/qteventpump.h"
+#include "serial/qtserialcontrol.h"
 
 namespace veltara::cli {
 

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "dialog/identifierrows.h"
-#include "recordfile.h"
+#include "platform/recordfile.h"
 
 namespace veltara::cli {
 

@@ -5,8 +5,8 @@
 
 #include "commands.h"
 #include "jsonwriter.h"
-#include "portauthority.h"
-#include "serialdevices.h"
+#include "serial/portauthority.h"
+#include "serial/serialdevices.h"
 
 namespace veltara::cli {
 

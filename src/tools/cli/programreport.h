@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "gangprogrammer.h"
-#include "serialdevices.h"
+#include "serial/serialdevices.h"
 
 namespace veltara::cli {
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <csignal>
 
-#include "stopdeadline.h"
+#include "platform/stopdeadline.h"
 
 namespace veltara::cli {
 

@@ -9,8 +9,8 @@
 #include <string_view>
 
 #include "convertersimulator.h"
-#include "portauthority.h"
-#include "stopdeadline.h"
+#include "platform/stopdeadline.h"
+#include "serial/portauthority.h"
 
 namespace {
 

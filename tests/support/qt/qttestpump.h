@@ -3,7 +3,7 @@
 #include <chrono>
 #include <functional>
 
-#include "qteventpump.h"
+#include "serial/qteventpump.h"
 
 namespace veltara::test {
 

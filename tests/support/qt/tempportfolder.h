@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "portauthority.h"
+#include "serial/portauthority.h"
 
 namespace veltara::test {
 

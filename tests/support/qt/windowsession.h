@@ -5,8 +5,8 @@
 #include <QTimer>
 #include <vector>
 
-#include "dialogwindow.h"
 #include "fakes.h"
+#include "widgets/dialogwindow.h"
 
 namespace veltara::test {
 
