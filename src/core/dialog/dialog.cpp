@@ -20,9 +20,18 @@ const std::vector<std::string> kReceiveTypes{"Standard", "Extended", "All"};
 
 }  // namespace
 
-Dialog::Dialog(DialogServices services) : m_services(services) {
+Dialog::Dialog(DialogServices services)
+    : m_services(services),
+      m_settingsSession(services.settingsFile),
+      m_portState(services.serial),
+      m_programmingRun(services.serial, services.pump, services.clock) {
     buildControls();
     wireHandlers();
+    m_portState.onChanged = [this] {
+        if (onPortStateChanged) {
+            onPortStateChanged();
+        }
+    };
 }
 
 Dialog::~Dialog() = default;

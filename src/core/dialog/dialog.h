@@ -14,7 +14,10 @@
 #include "dialog/entryhandlers.h"
 #include "dialog/messageboxes.h"
 #include "dialog/optionbutton.h"
+#include "dialog/portstate.h"
+#include "dialog/programmingrun.h"
 #include "dialog/screen.h"
+#include "dialog/settingssession.h"
 #include "dialog/textbox.h"
 #include "link/configframe.h"
 #include "link/eventpump.h"
@@ -124,7 +127,7 @@ public:
     // The settings record.
     void ApplySettings(const ConverterSettings& record);
     void CaptureSettings(ConverterSettings& record) const;
-    const ConverterSettings& settings() const { return m_settings; }
+    const ConverterSettings& settings() const { return m_settingsSession.record(); }
 
     // Every control in tab order, for views and tests.
     const std::vector<Control*>& controls() const { return m_controls; }
@@ -148,15 +151,15 @@ public:
     void setDecimalSeparator(std::string separator) { m_decimalSeparator = std::move(separator); }
 
     // True while a programming exchange waits for the converter.
-    bool exchangeRunning() const { return m_exchangeRunning; }
+    bool exchangeRunning() const { return m_programmingRun.running(); }
     // Set when the dialog is closing: a running exchange gives up without its message.
-    void abandonExchange() { m_abandonExchange = true; }
+    void abandonExchange() { m_programmingRun.abandon(); }
     // Why the last opening of the port failed (code and the system's words); nullopt after a good opening.
-    const std::optional<Error>& lastPortError() const { return m_lastPortError; }
+    const std::optional<Error>& lastPortError() const { return m_portState.lastError(); }
     // The serial adapter closed the port on its own (device gone); the reason shows like a failed opening.
     void portClosedByFailure(const Error& failure);
     // How the last press of "Program Config" ended; NotRun while a press is still waiting.
-    Verdict programVerdict() const { return m_programVerdict; }
+    Verdict programVerdict() const { return m_programmingRun.verdict(); }
     std::string portDevice() const;
 
     // The values the frame encoder reads, taken from the controls now.
@@ -185,28 +188,21 @@ private:
     void twoWayFrameTypeRule(IdRow which);
     void enableInOrder(std::initializer_list<Control*> controls, bool enabled);
 
-    void openPort(const std::function<void(const Error&)>& onStepFailed);
     void showPortFailure();
     void showStartupFailure(const std::string& text);
     void showMessage(std::string text, std::string title, MessageIcon icon = MessageIcon::None,
                      std::string field = {});
 
     DialogServices m_services;
-    ConverterSettings m_settings;
-    SettingsFiller m_filler{};
+    SettingsSession m_settingsSession;
+    PortState m_portState;
+    ProgrammingRun m_programmingRun;
     std::vector<Control*> m_controls;
     Control* m_focused = nullptr;
     bool m_shown = false;
     double m_left = 2760;
     double m_top = 3750;
     std::string m_decimalSeparator = ".";
-    bool m_exchangeRunning = false;
-    bool m_abandonExchange = false;
-    bool m_portChangedDuringExchange = false;
-    std::optional<Error> m_lastPortError;
-    Verdict m_programVerdict = Verdict::NotRun;
-    std::string m_settingsFileProblem;
-    std::optional<std::string> m_settingsUnreadable;  // why the record could not be read
 };
 
 }  // namespace veltara::core

@@ -1,20 +1,11 @@
 // Start-up, shutdown and the settings record's way into and out of the controls.
 #include "dialog/dialog.h"
 #include "dialog/identifierrows.h"
-#include "link/portopening.h"
-#include "settings/settingscodec.h"
 #include "validation/textconversion.h"
 
 namespace veltara::core {
 
 namespace {
-
-std::string sentence(std::string text) {
-    if (!text.empty() && text.back() != '.') {
-        text += '.';
-    }
-    return text;
-}
 
 std::string twoHexDigits(std::uint8_t value) {
     constexpr char kDigits[] = "0123456789ABCDEF";
@@ -39,47 +30,14 @@ void Dialog::showStartupFailure(const std::string& text) {
     showMessage(text, kAppTitle);
 }
 
-void Dialog::showPortFailure() {
-    m_services.messages.show({kPortFailure, kAppTitle, MessageIcon::None, MessageKind::PortFailure});
-}
-
 void Dialog::Form_Load() {
-    SettingsFile& file = m_services.settingsFile;
-    const Status opened = file.open();
-    // Named only after the open: that is when the bare name is resolved against the current directory.
-    const std::string fileName = "\"" + file.displayName() + "\"";
-    if (!opened) {
-        m_settingsFileProblem = opened.error().text;
-        showStartupFailure("The settings file " + fileName +
-                           " cannot be opened: " + sentence(opened.error().text));
-    } else if (file.lockedElsewhere()) {
-        showStartupFailure("The settings file " + fileName +
-                           " is used by another window: the changes made in this window will not be saved.");
-    } else if (!file.readOnlyReason().empty()) {
-        m_settingsFileProblem = file.readOnlyReason();
-        showStartupFailure("The settings file " + fileName + " can be read but not written (" +
-                           file.readOnlyReason() + "): changes will not be saved when the dialog closes.");
-    }
-    if (auto read = file.read(kSettingsSlotSize); !read) {
-        // The record was never seen, so saving the defaults would overwrite settings the file may
-        // still hold (COM, Reserved, the bytes after the record): shutdown leaves it alone.
-        m_settingsUnreadable = read.error().text;
-        showStartupFailure("The settings file " + fileName +
-                           " cannot be read: " + sentence(read.error().text) +
-                           " The dialog starts with its start-up defaults and will not save them.");
-    } else {
-        m_settings = decodeSettingsRecord(read.value());
-        m_filler = settingsFiller(read.value());
-    }
+    m_settingsSession.load([this](const std::string& text) { showStartupFailure(text); });
 
     // Centred in single precision, as the dialog's position is kept.
     m_top = static_cast<float>(m_services.screen.heightTwips() - height()) / 2.0f;
     m_left = static_cast<float>(m_services.screen.widthTwips() - width()) / 2.0f;
 
-    if (IsBlankSettings(m_settings)) {
-        FillStartupDefaults(m_settings);
-    }
-    ApplySettings(m_settings);
+    ApplySettings(m_settingsSession.record());
 
     optInputChangeTr_Click();
     chkOutputProtection_Click();
@@ -110,51 +68,15 @@ void Dialog::Form_Load() {
                       false);
     }
 
-    openPort([this](const Error&) { showPortFailure(); });
+    m_portState.open(CmbCOM.listIndex(), [this](const Error&) { showPortFailure(); });
 }
 
 void Dialog::Form_Unload() {
     // A running exchange gives up quietly; the port and the file are dealt with here.
-    m_abandonExchange = true;
-    if (const Result<bool> open = m_services.serial.portOpen(); open && open.value()) {
-        (void)m_services.serial.setPortOpen(false);
-    }
-    CaptureSettings(m_settings);
-
-    // Closing always goes through; a save that cannot happen is said once, never dropped silently.
-    SettingsFile& file = m_services.settingsFile;
-    const std::string fileName = "\"" + file.displayName() + "\"";
-    const std::string notSaved = "The settings were not saved: the settings file " + fileName + " ";
-    if (!file.isOpen()) {
-        showMessage(notSaved + (m_settingsFileProblem.empty()
-                                    ? std::string("is not open.")
-                                    : "could not be opened (" + m_settingsFileProblem + ")."),
-                    kAppTitle);
-        return;
-    }
-    if (file.lockedElsewhere()) {
-        (void)file.close();  // said at start-up; the other window saves its own settings
-        return;
-    }
-    if (m_settingsUnreadable) {
-        showMessage(notSaved + "could not be read at start-up (" + *m_settingsUnreadable +
-                        "), so it keeps what it holds.",
-                    kAppTitle);
-        (void)file.close();
-        return;
-    }
-    const SettingsSlot slot = encodeSettingsRecord(m_settings, m_filler);
-    const Status written = file.write(slot);
-    if (!written) {
-        showMessage(notSaved + "cannot be written: " + sentence(written.error().text), kAppTitle);
-    }
-    // After a failed write the one message above is enough; after a good one a failing close still
-    // puts the save in doubt.
-    if (const Status closed = file.close(); !closed && written) {
-        showMessage("The settings file " + fileName + " could not be closed: " +
-                        sentence(closed.error().text) + " The settings may not have been saved.",
-                    kAppTitle);
-    }
+    m_programmingRun.abandon();
+    m_portState.close();
+    CaptureSettings(m_settingsSession.record());
+    m_settingsSession.save([this](const std::string& text) { showMessage(text, kAppTitle); });
 }
 
 void Dialog::ApplySettings(const ConverterSettings& r) {
