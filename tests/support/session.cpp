@@ -59,11 +59,6 @@ ScopedCurrentDirectory::~ScopedCurrentDirectory() {
     fs::current_path(m_previous, ec);
 }
 
-void HeadlessSession::start() {
-    dialog.Form_Load();
-    dialog.setShown(true);
-}
-
 std::vector<std::uint8_t> HeadlessSession::programFrame() {
     const std::size_t before = serial.sent.size();
     dialog.btnProgramConfig.click();

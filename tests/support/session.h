@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "dialog/headlessdialog.h"
 #include "factoryframe.h"
 #include "fakes.h"
 #include "platform/recordfile.h"
@@ -39,19 +40,23 @@ private:
     std::filesystem::path m_previous;
 };
 
-// One run of the program without a window: the real settings file in the current directory,
-// every other service faked.
-struct HeadlessSession : DialogFixture {
-    HeadlessSession() : DialogFixture({.file = &recordFile}) {}
-    explicit HeadlessSession(std::vector<int> presentPorts) : HeadlessSession() {
-        serial.present = std::move(presentPorts);
-    }
+// One run of the program without a window, as the command line runs the dialog: the real settings
+// file in the current directory, every other service faked.
+struct HeadlessSession : FakeServices {
+    HeadlessSession() = default;
+    explicit HeadlessSession(std::vector<int> presentPorts) { serial.present = std::move(presentPorts); }
 
-    // Bound before it is built, as the dialog only keeps the reference until Form_Load.
     platform::RecordFile recordFile{"quorvel.ini"};
+    core::HeadlessDialog headless{{.messages = messages,
+                                   .serial = serial,
+                                   .pump = pump,
+                                   .clock = clock,
+                                   .settingsFile = recordFile,
+                                   .screen = &screen}};
+    core::Dialog& dialog = headless.dialog();
 
-    void start();
-    void close() { dialog.Form_Unload(); }
+    void start() { headless.start(); }
+    void close() { headless.close(); }
     // Presses "Program Config" and returns the frame that went to the serial port.
     std::vector<std::uint8_t> programFrame();
 };

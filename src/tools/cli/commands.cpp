@@ -18,11 +18,11 @@
 
 #include "fieldlabels.h"
 #include "gangprogrammer.h"
-#include "headlessdialog.h"
 #include "hexbytes.h"
 #include "jsontext.h"
 #include "jsonwriter.h"
 #include "link/framedescription.h"
+#include "offlineserialcontrol.h"
 #include "portscommand.h"
 #include "programreport.h"
 #include "resultlog.h"
@@ -30,7 +30,9 @@
 #include "serial/qteventpump.h"
 #include "serial/qtserialcontrol.h"
 #include "serial/serialdevices.h"
+#include "settingsload.h"
 #include "settingspath.h"
+#include "stderrmessageboxes.h"
 #include "stopsignals.h"
 
 namespace veltara::cli {
@@ -296,7 +298,7 @@ int encodeCommand(const Options& o, std::ostream& out, std::ostream& err) {
     StderrMessageBoxes messages;
     OfflineSerialControl serial;
     qt::QtEventPump pump;
-    HeadlessDialog headless(sourceOf(o), serial, pump, messages);
+    SettingsLoad headless(sourceOf(o), serial, pump, messages);
     messages.describe = [&headless](const Message& m) { return describeMessage(m, headless.dialog()); };
     const EncodeResult result = headless.load();
     if (!result.frame) {
@@ -594,7 +596,7 @@ int programCommand(const Options& o, std::ostream& out, std::ostream& err) {
     messages.quiet = true;
     OfflineSerialControl offline;
     qt::QtEventPump pump;
-    HeadlessDialog headless(source, offline, pump, messages);
+    SettingsLoad headless(source, offline, pump, messages);
     const EncodeResult loaded = headless.load();
     const Dialog& dialog = headless.dialog();
     if (!loaded.frame) {
