@@ -1,41 +1,28 @@
 #include <gtest/gtest.h>
 
 #include "dialog/entryhandlers.h"
+#include "dialog/identifierrows.h"
 #include "fakes.h"
 
 namespace veltara::test {
 namespace {
 
-enum class Row { TrId, Mask, Filter1, Filter2, InputId, OutputId };
-
+// A row's boxes, values and frame type list in one dialog, through the dialog's own row table.
 struct RowRef {
     TextBox* boxes;
     IdBytes& bytes;
     ComboBox& type;
 };
 
-RowRef rowOf(Dialog& d, Row r) {
-    switch (r) {
-        case Row::TrId:
-            return {d.txtCANTrID1, d.CANTrID1Bytes, d.cmbCANtrFrmType};
-        case Row::Mask:
-            return {d.txtCANMask1, d.CANMask1Bytes, d.cmbCANRecFrmType};
-        case Row::Filter1:
-            return {d.txtCANFilter1, d.CANFilter1Bytes, d.cmbCANRecFrmType};
-        case Row::Filter2:
-            return {d.txtCANFilter2, d.CANFilter2Bytes, d.cmbCANRecFrmType};
-        case Row::InputId:
-            return {d.txtInputID1, d.InputID1Bytes, d.cmbInputFrmType};
-        case Row::OutputId:
-            break;
-    }
-    return {d.txtOutputID1, d.OutputID1Bytes, d.cmbOutputFrmType};
+RowRef rowOf(Dialog& d, IdRow row) {
+    const IdentifierRowSpec& spec = identifierRow(row);
+    return {d.*spec.boxes, d.*spec.bytes, d.*spec.frameType};
 }
 
 constexpr int kStandard = 0, kExtended = 1, kAll = 2, kNone = -1;
 
 struct TypingCase {
-    Row row;
+    IdRow row;
     int frameType;
     int box;
     const char* typed;
@@ -85,36 +72,36 @@ constexpr const char* kFF = "Please enter the hexcial digit (0 to FF)!";
 constexpr const char* k7 = "Please enter the hexcial digit (0 to 7)!";
 constexpr const char* k1F = "Please enter the hexcial digit (0 to 1F)!";
 
-INSTANTIATE_TEST_SUITE_P(Rules, IdentifierTyping,
-                         ::testing::Values(TypingCase{Row::TrId, kStandard, 1, "7", nullptr, "7", 7},
-                                           TypingCase{Row::TrId, kStandard, 1, "8", k7, "0", 0},
-                                           TypingCase{Row::TrId, kStandard, 1, "10", k7, "0",
-                                                      0},  // 1 passes, 10 fails
-                                           TypingCase{Row::TrId, kStandard, 1, "100", k7, "0",
-                                                      0},  // the last 0 replaces the selected reset text
-                                           TypingCase{Row::TrId, kExtended, 3, "1F", nullptr, "1F", 0x1F},
-                                           TypingCase{Row::TrId, kExtended, 3, "20", k1F, "0", 0},
-                                           TypingCase{Row::TrId, kStandard, 3, "FF", nullptr, "FF",
-                                                      0xFF},  // only the frame-type rule limits it
-                                           TypingCase{Row::TrId, kStandard, 0, "ff", nullptr, "ff", 0xFF},
-                                           TypingCase{Row::TrId, kStandard, 0, "0FF", nullptr, "0FF", 0xFF},
-                                           TypingCase{Row::TrId, kStandard, 0, "G", kFF, "0", 0, true},
-                                           TypingCase{Row::TrId, kStandard, 0, "-", kFF, "0", 0, true},
-                                           TypingCase{Row::TrId, kStandard, 0, "&H1", kFF, "0", 0, true},
-                                           TypingCase{Row::TrId, kStandard, 0, "0x1", kFF, "0", 0, true},
-                                           TypingCase{Row::TrId, kStandard, 0, "1 2", kFF, "0", 0, true},
-                                           TypingCase{Row::TrId, kStandard, 0, " 5", nullptr, " 5", 5, true},
-                                           TypingCase{Row::Mask, kStandard, 1, "9", k7, " 0", 0},
-                                           TypingCase{Row::Mask, kStandard, 0, "Z", kFF, " 0", 0},
-                                           TypingCase{Row::Mask, kAll, 3, "FF", nullptr, "FF", 0xFF},
-                                           TypingCase{Row::Mask, kAll, 1, "FF", nullptr, "FF", 0xFF},
-                                           TypingCase{Row::Filter1, kExtended, 3, "FF", k1F, "0", 0},
-                                           TypingCase{Row::Filter2, kNone, 3, "FF", nullptr, "FF", 0xFF},
-                                           TypingCase{Row::InputId, kStandard, 1, "8", k7, " 0", 0},
-                                           TypingCase{Row::InputId, kStandard, 0, "x", kFF, " 0", 0},
-                                           TypingCase{Row::OutputId, kStandard, 1, "8", k7, " 0", 0},
-                                           TypingCase{Row::OutputId, kStandard, 0, "x", kFF, "0", 0},
-                                           TypingCase{Row::OutputId, kExtended, 3, "3F", k1F, " 0", 0}));
+INSTANTIATE_TEST_SUITE_P(
+    Rules, IdentifierTyping,
+    ::testing::Values(TypingCase{IdRow::CANTrID1, kStandard, 1, "7", nullptr, "7", 7},
+                      TypingCase{IdRow::CANTrID1, kStandard, 1, "8", k7, "0", 0},
+                      TypingCase{IdRow::CANTrID1, kStandard, 1, "10", k7, "0", 0},  // 1 passes, 10 fails
+                      TypingCase{IdRow::CANTrID1, kStandard, 1, "100", k7, "0",
+                                 0},  // the last 0 replaces the selected reset text
+                      TypingCase{IdRow::CANTrID1, kExtended, 3, "1F", nullptr, "1F", 0x1F},
+                      TypingCase{IdRow::CANTrID1, kExtended, 3, "20", k1F, "0", 0},
+                      TypingCase{IdRow::CANTrID1, kStandard, 3, "FF", nullptr, "FF",
+                                 0xFF},  // only the frame-type rule limits it
+                      TypingCase{IdRow::CANTrID1, kStandard, 0, "ff", nullptr, "ff", 0xFF},
+                      TypingCase{IdRow::CANTrID1, kStandard, 0, "0FF", nullptr, "0FF", 0xFF},
+                      TypingCase{IdRow::CANTrID1, kStandard, 0, "G", kFF, "0", 0, true},
+                      TypingCase{IdRow::CANTrID1, kStandard, 0, "-", kFF, "0", 0, true},
+                      TypingCase{IdRow::CANTrID1, kStandard, 0, "&H1", kFF, "0", 0, true},
+                      TypingCase{IdRow::CANTrID1, kStandard, 0, "0x1", kFF, "0", 0, true},
+                      TypingCase{IdRow::CANTrID1, kStandard, 0, "1 2", kFF, "0", 0, true},
+                      TypingCase{IdRow::CANTrID1, kStandard, 0, " 5", nullptr, " 5", 5, true},
+                      TypingCase{IdRow::CANMask1, kStandard, 1, "9", k7, " 0", 0},
+                      TypingCase{IdRow::CANMask1, kStandard, 0, "Z", kFF, " 0", 0},
+                      TypingCase{IdRow::CANMask1, kAll, 3, "FF", nullptr, "FF", 0xFF},
+                      TypingCase{IdRow::CANMask1, kAll, 1, "FF", nullptr, "FF", 0xFF},
+                      TypingCase{IdRow::CANFilter1, kExtended, 3, "FF", k1F, "0", 0},
+                      TypingCase{IdRow::CANFilter2, kNone, 3, "FF", nullptr, "FF", 0xFF},
+                      TypingCase{IdRow::InputID1, kStandard, 1, "8", k7, " 0", 0},
+                      TypingCase{IdRow::InputID1, kStandard, 0, "x", kFF, " 0", 0},
+                      TypingCase{IdRow::OutputID1, kStandard, 1, "8", k7, " 0", 0},
+                      TypingCase{IdRow::OutputID1, kStandard, 0, "x", kFF, "0", 0},
+                      TypingCase{IdRow::OutputID1, kExtended, 3, "3F", k1F, " 0", 0}));
 
 TEST(IdentifierEntry, AboveFFAlwaysDrawsTheFFMessageEvenInBoxOne) {
     DialogFixture f;
