@@ -4,7 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QProcess>
+#include <QProcessEnvironment>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -15,6 +15,7 @@
 #include "ptypair.h"
 #include "serial/portauthority.h"
 #include "session.h"
+#include "simlauncher.h"
 
 namespace veltara::test {
 namespace {
@@ -430,25 +431,22 @@ TEST(SimPortFolder, FoldersAreMadePrivateAndAnOpenFolderIsRefused) {
             fs::create_directories(f.ports);
             fs::permissions(f.ports, fs::perms(0777));
         }
-        QProcess sim;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("XDG_CONFIG_HOME", QString::fromStdString(f.config.string()));
-        sim.setProcessEnvironment(environment);
-        sim.setProcessChannelMode(QProcess::MergedChannels);
-        sim.start("/bin/sh", {"-c", "umask 000; exec \"$0\" --as COM2", VELTARA_SIM_PATH});
-        std::string output;
-        while (output.find(c.expected) == std::string::npos && sim.waitForReadyRead(10000)) {
-            output += sim.readAll().toStdString();
-        }
-        EXPECT_NE(output.find(c.expected), std::string::npos) << output;
-        if (!c.openFolder) {
+        SimLauncher sim;
+        sim.start({.arguments = {"--as", "COM2"}, .environment = environment, .umask = 0});
+        if (c.openFolder) {
+            EXPECT_EQ(sim.waitForExit(), 1);
+            const QByteArray said = sim.readAllStandardError();
+            EXPECT_NE(said.indexOf(c.expected), -1) << said.toStdString();
+        } else {
+            const std::string said = sim.nextLine();
+            EXPECT_EQ(said.rfind(c.expected, 0), 0u) << said;
             for (const fs::path& folder : {f.config, f.config / "veltara", f.ports}) {
                 EXPECT_EQ(modeOf(folder), 0700u) << folder;
             }
+            EXPECT_EQ(sim.stop(), 0);
         }
-        sim.terminate();
-        EXPECT_TRUE(sim.waitForFinished(10000));
-        EXPECT_EQ(sim.exitCode(), c.openFolder ? 1 : 0) << output;
     }
 }
 
