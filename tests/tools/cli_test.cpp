@@ -258,19 +258,6 @@ TEST(CliUsage, AnUnreadableSettingsFileIsAnError) {
     }
 }
 
-TEST(CliUsage, HelpAndVersion) {
-    TempDir dir;
-    for (const char* command : {"encode", "decode", "program", "ports"}) {
-        const CliRun run = runCli({command, "--help"}, dir.path());
-        EXPECT_EQ(run.code, 0) << command;
-        EXPECT_EQ(run.out.rfind(std::string("Usage: veltara-cli ") + command, 0), 0u) << run.out;
-    }
-    EXPECT_EQ(runCli({"--version"}, dir.path()).out.rfind("veltara-cli ", 0), 0u);
-    const CliRun ports = runCli({"ports"}, dir.path());
-    EXPECT_EQ(ports.code, 0);
-    EXPECT_EQ(ports.out.rfind("COM1  ", 0), 0u) << ports.out;
-}
-
 struct ProgramCase {
     const char* reply;
     int code;

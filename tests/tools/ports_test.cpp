@@ -53,6 +53,10 @@ std::string comLine(const std::string& listing, const std::string& com) {
 
 TEST(CliPorts, AssignLinksACommNameToASerialPortAndUnassignRemovesIt) {
     PortFolder f;
+    // Before any assignment the listing still names every COM name, from COM1.
+    const CliRun empty = f.run({"ports"});
+    EXPECT_EQ(empty.code, 0);
+    EXPECT_EQ(empty.out.rfind("COM1  ", 0), 0u) << empty.out;
     PtyPair pty;
     ASSERT_TRUE(pty.ok());
     fs::path file = f.dir / "plain-file";
