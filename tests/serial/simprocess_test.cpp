@@ -1,4 +1,4 @@
-// veltara-sim as the user runs it: the COMn link it makes and removes, and its output.
+// veltara-sim as the user runs it: the COMn link it makes and removes, the folders it makes, its output.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -68,6 +68,39 @@ TEST_F(SimulatorProcess, LeavesTheUsersOwnEntryAlone) {
     EXPECT_EQ(sim.waitForExit(), 1);
     EXPECT_NE(sim.readAllStandardError().indexOf("already exists"), -1);
     EXPECT_EQ(fs::read_symlink(qt::ports::portEntryPath(4).value()).string(), "/dev/ttyUSB0");
+}
+
+// --as makes the folders it needs private whatever the umask, and will not use a folder that others may
+// write.
+TEST_F(SimulatorProcess, FoldersAreMadePrivateAndAnOpenFolderIsRefused) {
+    struct Case {
+        bool openFolder;
+        const char* expected;
+    };
+    for (const Case& c : {Case{false, "COM2 -> "}, Case{true, "may be written by other users"}}) {
+        const fs::path config = folder.path(c.openFolder ? "open" : "private");
+        const fs::path ports = config / "veltara" / "ports";
+        if (c.openFolder) {
+            fs::create_directories(ports);
+            fs::permissions(ports, fs::perms::all);
+        }
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_CONFIG_HOME", QString::fromStdString(config.string()));
+        SimLauncher run;
+        run.start({.arguments = {"--as", "COM2"}, .environment = environment, .umask = 0});
+        if (c.openFolder) {
+            EXPECT_EQ(run.waitForExit(), 1);
+            const QByteArray said = run.readAllStandardError();
+            EXPECT_NE(said.indexOf(c.expected), -1) << said.toStdString();
+        } else {
+            const std::string said = run.nextLine();
+            EXPECT_EQ(said.rfind(c.expected, 0), 0u) << said;
+            for (const fs::path& made : {config, config / "veltara", ports}) {
+                EXPECT_EQ(fs::status(made).permissions(), fs::perms::owner_all) << made;
+            }
+            EXPECT_EQ(run.stop(), 0);
+        }
+    }
 }
 
 }  // namespace

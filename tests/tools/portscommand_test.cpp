@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QProcessEnvironment>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -15,7 +14,6 @@
 #include "ptypair.h"
 #include "serial/portauthority.h"
 #include "session.h"
-#include "simlauncher.h"
 
 namespace veltara::test {
 namespace {
@@ -419,38 +417,6 @@ TEST(CliPorts, DrillsAsAnotherUserNothingReachesALineItShouldNot) {
         }
         std::error_code ignored;
         fs::remove(b.lock, ignored);
-    }
-}
-
-// veltara-sim --as makes the folders it needs private whatever the umask, and will not use a folder
-// that others may write.
-TEST(SimPortFolder, FoldersAreMadePrivateAndAnOpenFolderIsRefused) {
-    struct Case {
-        bool openFolder;
-        const char* expected;
-    };
-    for (const Case& c : {Case{false, "COM2 -> "}, Case{true, "may be written by other users"}}) {
-        PortFolder f;
-        if (c.openFolder) {
-            fs::create_directories(f.ports);
-            fs::permissions(f.ports, fs::perms(0777));
-        }
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_CONFIG_HOME", QString::fromStdString(f.config.string()));
-        SimLauncher sim;
-        sim.start({.arguments = {"--as", "COM2"}, .environment = environment, .umask = 0});
-        if (c.openFolder) {
-            EXPECT_EQ(sim.waitForExit(), 1);
-            const QByteArray said = sim.readAllStandardError();
-            EXPECT_NE(said.indexOf(c.expected), -1) << said.toStdString();
-        } else {
-            const std::string said = sim.nextLine();
-            EXPECT_EQ(said.rfind(c.expected, 0), 0u) << said;
-            for (const fs::path& folder : {f.config, f.config / "veltara", f.ports}) {
-                EXPECT_EQ(modeOf(folder), 0700u) << folder;
-            }
-            EXPECT_EQ(sim.stop(), 0);
-        }
     }
 }
 
