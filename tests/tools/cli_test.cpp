@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -473,14 +474,15 @@ TEST(CliProgram, StoppingItClosesThePortReleasesTheLockAndExitsAsTheSignalSays) 
         cli.setWorkingDirectory(QString::fromStdString(dir.path().string()));
         cli.start(QStringLiteral(VELTARA_CLI_PATH), {"program", "--port", sim.device(), "--defaults"});
         ASSERT_TRUE(cli.waitForStarted());
+        // Nothing reports the lock but the file itself; a loaded machine may take long to start the run.
         fs::path lock;
-        for (int i = 0; i < 200 && lock.empty(); ++i) {
+        for (const QDeadlineTimer deadline(SimLauncher::kDeadline); lock.empty() && !deadline.hasExpired();) {
             QThread::msleep(5);
             lock = lockFileOf(sim.device());
         }
         ASSERT_FALSE(lock.empty()) << "the port was never locked";
         ::kill(static_cast<pid_t>(cli.processId()), signal);
-        ASSERT_TRUE(cli.waitForFinished(5000));
+        ASSERT_TRUE(cli.waitForFinished(30000));
         EXPECT_EQ(cli.exitStatus(), QProcess::NormalExit) << signal;
         EXPECT_EQ(cli.exitCode(), code) << signal;
         EXPECT_FALSE(fs::exists(lock)) << signal;
