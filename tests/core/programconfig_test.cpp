@@ -1,4 +1,8 @@
+// "Program Config": the frame it sends, the answers it judges, and a port that is missing, fails, or is
+// pressed or closed while it waits.
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include "factoryframe.h"
 #include "fakes.h"
@@ -76,15 +80,44 @@ TEST(ProgramConfig, AnUnencodableSettingSendsNothingAndSaysWhichRange) {
     }
 }
 
-TEST(ProgramConfig, ClosedPortSendsNothing) {
-    DialogFixture f;
-    f.serial.present = {};
-    f.start();
-    f.dialog.btnProgramConfig_Click();
-    EXPECT_TRUE(f.serial.sent.empty());
-    ASSERT_EQ(f.messages.shown.size(), 1u);
-    EXPECT_EQ(f.messages.shown[0].text, kPortFailure);
-    EXPECT_EQ(f.messages.shown[0].title, "Veltara");
+TEST(ProgramConfig, WithoutAnOpenPortNothingIsSent) {
+    struct Case {
+        const char* name;
+        std::function<void(DialogFixture&)> startWithoutPort;
+    };
+    const Case cases[] = {
+        {"the port was missing at start",
+         [](DialogFixture& f) {
+             f.serial.present = {};
+             f.start();
+         }},
+        {"the port never opened",
+         [](DialogFixture& f) {
+             f.start();
+             f.serial.present = {};
+             (void)f.dialog.CmbCOM.setListIndex(0);
+         }},
+        {"the port was closed",
+         [](DialogFixture& f) {
+             f.start();
+             f.serial.open = false;
+         }},
+        {"the port cannot even tell",
+         [](DialogFixture& f) {
+             f.start();
+             f.serial.failAllOperations = true;
+         }},
+    };
+    for (const Case& c : cases) {
+        DialogFixture f;
+        c.startWithoutPort(f);
+        f.messages.clear();
+        f.dialog.btnProgramConfig_Click();
+        EXPECT_TRUE(f.serial.sent.empty()) << c.name;
+        ASSERT_EQ(f.messages.texts(), std::vector<std::string>{kPortFailure}) << c.name;
+        EXPECT_EQ(f.messages.shown[0].title, "Veltara") << c.name;
+        EXPECT_FALSE(f.dialog.exchangeRunning()) << c.name;
+    }
 }
 
 // With no entry selected in the port list no port may stay open: the one opened before would receive
@@ -129,12 +162,6 @@ TEST(ProgramConfig, ReceiveAllKeepsTheLastReceiveBytes) {
     EXPECT_EQ(frame[12] & 0x03, 3);
 }
 
-}  // namespace
-}  // namespace veltara::test
-
-namespace veltara::test {
-namespace {
-
 TEST(ProgramConfig, PickingAnotherPortDuringTheWaitFailsThatExchangeWithoutReadingTheNewPort) {
     DialogFixture f;
     f.start();
@@ -153,12 +180,6 @@ TEST(ProgramConfig, PickingAnotherPortDuringTheWaitFailsThatExchangeWithoutReadi
     EXPECT_FALSE(f.dialog.exchangeRunning());
 }
 
-}  // namespace
-}  // namespace veltara::test
-
-namespace veltara::test {
-namespace {
-
 TEST(ProgramConfig, TheReplyWindowEndsAtItsDeadlineNotAtTheNextWakeUp) {
     DialogFixture f;
     f.start();
@@ -175,12 +196,6 @@ TEST(ProgramConfig, TheReplyWindowEndsAtItsDeadlineNotAtTheNextWakeUp) {
     EXPECT_LT(beyondWindow, std::chrono::milliseconds(100));
 }
 
-}  // namespace
-}  // namespace veltara::test
-
-namespace veltara::test {
-namespace {
-
 // The loop held past the window (a suspend, a stopped process): the acknowledgement that waits then
 // may have come late, so the window says what it says for every failure.
 TEST(ProgramConfig, AWaitHeldPastTheWindowFails) {
@@ -196,6 +211,72 @@ TEST(ProgramConfig, AWaitHeldPastTheWindowFails) {
     EXPECT_EQ(f.messages.texts(), std::vector<std::string>{"Configuration fails!"});
     EXPECT_EQ(f.dialog.programVerdict(), Verdict::Paused);
     EXPECT_TRUE(f.serial.received.empty());
+}
+
+TEST(ProgramConfig, AnAdapterUnpluggedDuringTheExchangeFailsAtOnceAndClosesThePort) {
+    DialogFixture f;
+    f.start();
+    f.pump.onYield = [&] {
+        if (f.pump.yields == 3) {
+            f.serial.failAllOperations = true;
+        }
+    };
+    int portReports = 0;
+    f.dialog.onPortStateChanged = [&] { ++portReports; };
+    const auto start = f.clock.time;
+    f.dialog.btnProgramConfig_Click();
+    EXPECT_EQ(f.messages.texts(), std::vector<std::string>{kFails});
+    EXPECT_EQ(f.messages.shown[0].title, "Config confirmation");
+    EXPECT_LT(f.clock.time - start, std::chrono::milliseconds(100)) << "the drain went on after the failure";
+    EXPECT_FALSE(f.serial.open);
+    EXPECT_EQ(f.dialog.lastPortError(), (Error{ErrorCode::Io, "Input/output error"}));
+    EXPECT_EQ(portReports, 1);
+
+    // The adapter is back, but the port stays closed until the user picks it again.
+    f.serial.failAllOperations = false;
+    f.messages.clear();
+    f.dialog.btnProgramConfig_Click();
+    EXPECT_EQ(f.messages.texts(), std::vector<std::string>{kPortFailure});
+    EXPECT_EQ(f.serial.sent.size(), 1u);
+}
+
+TEST(ProgramConfig, ASecondPressWhileWaitingStartsNoNestedExchange) {
+    DialogFixture f;
+    f.start();
+    bool pressedAgain = false;
+    f.pump.onYield = [&] {
+        if (f.pump.yields == 5 || f.pump.yields == 100) {
+            f.dialog.btnProgramConfig_Click();
+            pressedAgain = true;
+        }
+        if (f.pump.yields == 150) {
+            f.serial.received.push_back(0x55);
+        }
+    };
+    f.dialog.btnProgramConfig_Click();
+    EXPECT_TRUE(pressedAgain);
+    EXPECT_EQ(f.serial.sent.size(), 1u);
+    EXPECT_EQ(f.messages.texts(), std::vector<std::string>{kSucceeds});
+    EXPECT_FALSE(f.dialog.exchangeRunning());
+}
+
+TEST(ProgramConfig, ClosingTheDialogWhileWaitingAbandonsTheExchangeQuietly) {
+    for (int closeAt : {1, 2, 60}) {
+        DialogFixture f;
+        f.start();
+        f.pump.onYield = [&] {
+            if (f.pump.yields == closeAt) {
+                f.dialog.Form_Unload();
+            }
+        };
+        f.dialog.btnProgramConfig_Click();
+        EXPECT_TRUE(f.messages.shown.empty()) << closeAt;
+        EXPECT_EQ(f.pump.yields, closeAt) << "the exchange kept waiting after the close";
+        // Shutdown ran as usual: port closed, settings written once.
+        EXPECT_FALSE(f.serial.open) << closeAt;
+        EXPECT_EQ(f.file.writes, 1) << closeAt;
+        EXPECT_FALSE(f.dialog.exchangeRunning()) << closeAt;
+    }
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
-// veltara-sim as the user runs it: its options, the COMn link it makes and removes, its output.
+// veltara-sim as the user runs it: the COMn link it makes and removes, the folders it makes, its output.
 #include <gtest/gtest.h>
 
-#include <QProcess>
 #include <chrono>
 #include <filesystem>
 #include <regex>
@@ -11,6 +10,7 @@
 #include "serial/portauthority.h"
 #include "serial/qteventpump.h"
 #include "serial/qtserialcontrol.h"
+#include "simlauncher.h"
 #include "tempportfolder.h"
 
 namespace veltara::test {
@@ -20,34 +20,15 @@ namespace fs = std::filesystem;
 
 class SimulatorProcess : public ::testing::Test {
 protected:
-    void start(const QStringList& arguments) {
-        process.setProgram(QStringLiteral(VELTARA_SIM_PATH));
-        process.setArguments(arguments);
-        process.start();
-        ASSERT_TRUE(process.waitForStarted(10000));
-    }
-
-    // The next line the simulator prints, or empty after ten seconds.
-    std::string nextLine() {
-        while (!process.canReadLine()) {
-            if (!process.waitForReadyRead(10000)) {
-                return {};
-            }
-        }
-        return process.readLine().trimmed().toStdString();
-    }
-
     TempPortFolder folder;
-    QProcess process;
+    SimLauncher sim;
 };
 
 TEST_F(SimulatorProcess, ServesTheDialogsPortUntilTerminated) {
-    start({"--as=COM4", "--reply", "ack"});
-    const std::string deviceLine = nextLine();
-    ASSERT_EQ(deviceLine.rfind("device /dev/", 0), 0u) << deviceLine;
-    const std::string device = deviceLine.substr(7);
-    EXPECT_EQ(nextLine(), "COM4 -> " + device + " (" + qt::ports::portEntryPath(4).value() + ")");
-    EXPECT_EQ(nextLine(), "reply ack; stop with Ctrl-C");
+    const std::string device = sim.start({.arguments = {"--as=COM4", "--reply", "ack"}}).toStdString();
+    ASSERT_EQ(device.rfind("/dev/", 0), 0u) << device;
+    EXPECT_EQ(sim.nextLine(), "COM4 -> " + device + " (" + qt::ports::portEntryPath(4).value() + ")");
+    EXPECT_EQ(sim.nextLine(), "reply ack; stop with Ctrl-C");
     EXPECT_EQ(fs::read_symlink(qt::ports::portEntryPath(4).value()).string(), device);
 
     qt::QtSerialControl serial;
@@ -59,8 +40,8 @@ TEST_F(SimulatorProcess, ServesTheDialogsPortUntilTerminated) {
         core::runProgrammingExchange(serial, pump, clock, kFactoryFrame, [] { return false; });
     EXPECT_EQ(result.verdict, core::Verdict::Accepted);
     // As candump prints traffic: the time, the direction, the length and the raw bytes, then the meaning.
-    const std::string frameLine = nextLine();
-    const std::string answerLine = nextLine();
+    const std::string frameLine = sim.nextLine();
+    const std::string answerLine = sim.nextLine();
     std::smatch received;
     std::smatch answered;
     ASSERT_TRUE(
@@ -76,50 +57,49 @@ TEST_F(SimulatorProcess, ServesTheDialogsPortUntilTerminated) {
     EXPECT_NEAR(std::stod(received[1]), now, 30.0);
     EXPECT_LE(std::stod(received[1]), std::stod(answered[1]));
 
-    process.terminate();
-    ASSERT_TRUE(process.waitForFinished(10000));
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(process.exitCode(), 0);
-    EXPECT_EQ(nextLine(), "stopped");
+    EXPECT_EQ(sim.stop(), 0);
+    EXPECT_EQ(sim.nextLine(), "stopped");
     EXPECT_FALSE(fs::exists(fs::symlink_status(qt::ports::portEntryPath(4).value())));
 }
 
 TEST_F(SimulatorProcess, LeavesTheUsersOwnEntryAlone) {
     ASSERT_TRUE(folder.link(4, "/dev/ttyUSB0"));
-    start({"--as", "COM4"});
-    ASSERT_TRUE(process.waitForFinished(10000));
-    EXPECT_EQ(process.exitCode(), 1);
-    EXPECT_NE(process.readAllStandardError().indexOf("already exists"), -1);
+    sim.start({.arguments = {"--as", "COM4"}});
+    EXPECT_EQ(sim.waitForExit(), 1);
+    EXPECT_NE(sim.readAllStandardError().indexOf("already exists"), -1);
     EXPECT_EQ(fs::read_symlink(qt::ports::portEntryPath(4).value()).string(), "/dev/ttyUSB0");
 }
 
-TEST_F(SimulatorProcess, ExplainsItsOptions) {
+// --as makes the folders it needs private whatever the umask, and will not use a folder that others may
+// write.
+TEST_F(SimulatorProcess, FoldersAreMadePrivateAndAnOpenFolderIsRefused) {
     struct Case {
-        QStringList arguments;
-        int exitCode;
-        const char* stdoutHas;
-        const char* stderrHas;
+        bool openFolder;
+        const char* expected;
     };
-    const Case cases[] = {
-        {{"--help"}, 0, "--reply MODE", ""},
-        {{"--version"}, 0, "veltara-sim " VELTARA_VERSION "\n", ""},
-        {{"--reply", "maybe"}, 2, "", "--reply takes ack, silent, nak, double or late, not \"maybe\""},
-        {{"--reply=maybe"}, 2, "", "--reply takes ack, silent, nak, double or late, not \"maybe\""},
-        {{"--as", "COM9"}, 2, "", "--as takes COM1 to COM8"},
-        {{"--as"}, 2, "", "--as needs a value"},
-        {{"--verbose"}, 2, "", "unknown option \"--verbose\"; see 'veltara-sim --help'\n"},
-    };
-    for (const Case& c : cases) {
-        QProcess run;
-        run.start(QStringLiteral(VELTARA_SIM_PATH), c.arguments);
-        ASSERT_TRUE(run.waitForFinished(10000));
-        const std::string args = c.arguments.join(' ').toStdString();
-        EXPECT_EQ(run.exitCode(), c.exitCode) << args;
-        EXPECT_NE(run.readAllStandardOutput().indexOf(c.stdoutHas), -1) << args;
-        const QByteArray err = run.readAllStandardError();
-        EXPECT_NE(err.indexOf(c.stderrHas), -1) << args << ": " << err.toStdString();
-        // A usage error is one line that points at --help, not the whole help text.
-        EXPECT_EQ(err.count('\n'), c.exitCode == 0 ? 0 : 1) << args;
+    for (const Case& c : {Case{false, "COM2 -> "}, Case{true, "may be written by other users"}}) {
+        const fs::path config = folder.path(c.openFolder ? "open" : "private");
+        const fs::path ports = config / "veltara" / "ports";
+        if (c.openFolder) {
+            fs::create_directories(ports);
+            fs::permissions(ports, fs::perms::all);
+        }
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_CONFIG_HOME", QString::fromStdString(config.string()));
+        SimLauncher run;
+        run.start({.arguments = {"--as", "COM2"}, .environment = environment, .umask = 0});
+        if (c.openFolder) {
+            EXPECT_EQ(run.waitForExit(), 1);
+            const QByteArray said = run.readAllStandardError();
+            EXPECT_NE(said.indexOf(c.expected), -1) << said.toStdString();
+        } else {
+            const std::string said = run.nextLine();
+            EXPECT_EQ(said.rfind(c.expected, 0), 0u) << said;
+            for (const fs::path& made : {config, config / "veltara", ports}) {
+                EXPECT_EQ(fs::status(made).permissions(), fs::perms::owner_all) << made;
+            }
+            EXPECT_EQ(run.stop(), 0);
+        }
     }
 }
 

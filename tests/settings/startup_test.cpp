@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "session.h"
+#include "startupstate.h"
 
 namespace veltara::test {
 namespace {
@@ -41,33 +42,45 @@ TEST_F(Startup, FirstStartWithoutAFileShowsTheStartupDefaultsAndSavesThem) {
     s.start();
     EXPECT_TRUE(s.messages.shown.empty());
     const Dialog& d = s.dialog;
-    EXPECT_EQ(d.CmbCOM.text(), "COM1");
-    EXPECT_EQ(d.CmbRS232BaudRate.text(), "9600");
-    EXPECT_EQ(d.CmbCANBaudRate.text(), "250K");
-    for (const ComboBox* type :
-         {&d.cmbCANtrFrmType, &d.cmbCANRecFrmType, &d.cmbInputFrmType, &d.cmbOutputFrmType}) {
-        EXPECT_EQ(type->text(), "Standard") << type->name();
+    std::map<std::string, const Control*, std::less<>> byName;
+    for (const Control* c : d.controls()) {
+        byName[c->objectName()] = c;
     }
-    EXPECT_TRUE(d.optCANTrImme1byte.value());
-    EXPECT_FALSE(d.optCANTrMultiByte.value());
-    EXPECT_TRUE(d.optInputChangeTr.value());
-    EXPECT_FALSE(d.optInputPeriodTr.value());
-    EXPECT_EQ(d.ChkRS232RecID.value(), 0);
-    EXPECT_EQ(d.ChkRS232TrID.value(), 0);
-    EXPECT_EQ(d.chkOutputProtection.value(), 0);
-    EXPECT_EQ(rowTexts(d.txtCANTrID1), (Texts{"22", "03", "00", "00"}));
-    EXPECT_EQ(rowTexts(d.txtCANMask1), (Texts{"FF", "07", "00", "00"}));
-    EXPECT_EQ(rowTexts(d.txtCANFilter1), (Texts{"33", "03", "00", "00"}));
-    EXPECT_EQ(rowTexts(d.txtCANFilter2), (Texts{"33", "03", "00", "00"}));
-    EXPECT_EQ(rowTexts(d.txtInputID1), (Texts{"22", "07", "00", "00"}));
-    EXPECT_EQ(rowTexts(d.txtOutputID1), (Texts{"22", "05", "00", "00"}));
-    EXPECT_EQ(d.txtPeriodmsCount.text(), "300     ");
-    EXPECT_EQ(d.txtOutputProtectValue.text(), "00  ");
+    for (const StartupControl& expected : kStartupState) {
+        const auto found = byName.find(expected.name);
+        ASSERT_NE(found, byName.end()) << expected.name;
+        const Control& c = *found->second;
+        std::string text;
+        bool checked = false;
+        switch (c.kind()) {
+            case ControlKind::ComboBox:
+                text = static_cast<const ComboBox&>(c).text();
+                break;
+            case ControlKind::TextBox:
+                text = static_cast<const TextBox&>(c).text();
+                break;
+            case ControlKind::CheckBox:
+                checked = static_cast<const CheckBox&>(c).value() != 0;
+                break;
+            case ControlKind::OptionButton:
+                checked = static_cast<const OptionButton&>(c).value();
+                break;
+            default:
+                break;
+        }
+        EXPECT_EQ(text, expected.text) << expected.name;
+        EXPECT_EQ(checked, expected.checked) << expected.name;
+        EXPECT_EQ(c.enabled(), expected.enabled) << expected.name;
+        byName.erase(found);
+    }
+    for (const auto& [name, c] : byName) {
+        const ControlKind kind = c->kind();
+        EXPECT_TRUE(kind == ControlKind::Label || kind == ControlKind::Frame ||
+                    kind == ControlKind::CommandButton)
+            << name << " holds a setting the start-up table leaves out";
+    }
     EXPECT_EQ(d.CANMask1Bytes, (IdBytes{0xFF, 0x07, 0, 0}));
     EXPECT_EQ(d.PeriodmsCountValue, 300);
-    EXPECT_FALSE(d.txtPeriodmsCount.enabled());
-    EXPECT_FALSE(d.txtOutputProtectValue.enabled());
-    EXPECT_FALSE(d.txtCANTrID1[2].enabled());
     // Created empty at start-up; the port is open on COM1 at 9600 8N1.
     EXPECT_EQ(fs::file_size(file()), 0u);
     EXPECT_TRUE(s.serial.open);

@@ -16,7 +16,8 @@ struct Case {
     const char* program;
     QStringList arguments;
     int exitCode;
-    const char* output;  // the start of stdout, or for a usage error all of stderr
+    const char* output;         // the start of stdout, or for a usage error all of stderr
+    const char* mentions = "";  // further words the help must hold
 };
 
 TEST(ProgramOptions, AnswerWithoutADisplayAndTouchNoFile) {
@@ -31,8 +32,31 @@ TEST(ProgramOptions, AnswerWithoutADisplayAndTouchNoFile) {
         {VELTARA_APP_PATH, {"--style"}, 2, "veltara: option '--style' needs a value; see 'veltara --help'\n"},
         {VELTARA_CLI_PATH, {"--help"}, 0, "Usage: veltara-cli "},
         {VELTARA_CLI_PATH, {"--version"}, 0, "veltara-cli " VELTARA_VERSION "\n"},
-        {VELTARA_SIM_PATH, {"--help"}, 0, "Usage: veltara-sim "},
+        {VELTARA_CLI_PATH, {"encode", "--help"}, 0, "Usage: veltara-cli encode"},
+        {VELTARA_CLI_PATH, {"decode", "--help"}, 0, "Usage: veltara-cli decode"},
+        {VELTARA_CLI_PATH, {"program", "--help"}, 0, "Usage: veltara-cli program"},
+        {VELTARA_CLI_PATH, {"ports", "--help"}, 0, "Usage: veltara-cli ports"},
+        {VELTARA_SIM_PATH, {"--help"}, 0, "Usage: veltara-sim ", "--reply MODE"},
         {VELTARA_SIM_PATH, {"--version"}, 0, "veltara-sim " VELTARA_VERSION "\n"},
+        {VELTARA_SIM_PATH,
+         {"--reply", "maybe"},
+         2,
+         "veltara-sim: --reply takes ack, silent, nak, double or late, not \"maybe\"; see 'veltara-sim "
+         "--help'\n"},
+        {VELTARA_SIM_PATH,
+         {"--reply=maybe"},
+         2,
+         "veltara-sim: --reply takes ack, silent, nak, double or late, not \"maybe\"; see 'veltara-sim "
+         "--help'\n"},
+        {VELTARA_SIM_PATH,
+         {"--as", "COM9"},
+         2,
+         "veltara-sim: --as takes COM1 to COM8, not \"COM9\"; see 'veltara-sim --help'\n"},
+        {VELTARA_SIM_PATH, {"--as"}, 2, "veltara-sim: --as needs a value; see 'veltara-sim --help'\n"},
+        {VELTARA_SIM_PATH,
+         {"--verbose"},
+         2,
+         "veltara-sim: unknown option \"--verbose\"; see 'veltara-sim --help'\n"},
     };
     for (const Case& c : cases) {
         TempDir dir;
@@ -56,6 +80,7 @@ TEST(ProgramOptions, AnswerWithoutADisplayAndTouchNoFile) {
         const std::string err = process.readAllStandardError().toStdString();
         if (c.exitCode == 0) {
             EXPECT_EQ(out.rfind(c.output, 0), 0u) << name << ":\n" << out;
+            EXPECT_NE(out.find(c.mentions), std::string::npos) << name << ":\n" << out;
             EXPECT_EQ(err, "") << name;
         } else {
             EXPECT_EQ(err, c.output) << name;

@@ -1,13 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <QImage>
-#include <QSet>
-#include <QTimer>
+#include <optional>
 
-#include "widgets/appicon.h"
 #include "widgets/porttooltip.h"
-#include "widgets/qtmessageboxes.h"
-#include "windowsession.h"
 
 namespace veltara::test {
 namespace {
@@ -53,41 +48,6 @@ TEST(PortToolTip, NamesTheDeviceAndTheReasonWithAHintForPermissions) {
     for (const Case& c : cases) {
         EXPECT_EQ(qt::portToolTip(c.entry, c.device, c.error, c.adapters), QString::fromUtf8(c.tip));
     }
-}
-
-TEST(AppIcon, HasBothSizesInSixteenColoursAtMost) {
-    const QIcon icon = qt::applicationIcon();
-    for (int size : {16, 32}) {
-        const QImage image = icon.pixmap(size, size).toImage();
-        ASSERT_EQ(image.size(), QSize(size, size));
-        QSet<QRgb> colours;
-        for (int y = 0; y < size; ++y) {
-            for (int x = 0; x < size; ++x) {
-                if (qAlpha(image.pixel(x, y)) == 255) {
-                    colours.insert(image.pixel(x, y));
-                }
-            }
-        }
-        EXPECT_LE(colours.size(), 16);
-        EXPECT_GE(colours.size(), 4);
-    }
-}
-
-TEST(QtMessageBoxes, ShowTheTitleTextAndIconWithOneOkButton) {
-    const Message messages[] = {
-        {"Configuration fails!", "Config confirmation", MessageIcon::Information},
-        {"Com Port fails to open, try another com port", "Veltara", MessageIcon::None}};
-    qt::QtMessageBoxes boxes;
-    MessageBoxCloser user;
-    for (const Message& m : messages) {
-        boxes.show(m);
-    }
-    ASSERT_EQ(user.seen.size(), 2u);
-    EXPECT_EQ(user.seen[0].icon, QMessageBox::Information);
-    EXPECT_EQ(user.seen[0].title, "Config confirmation");
-    EXPECT_EQ(user.seen[1].icon, QMessageBox::NoIcon);
-    EXPECT_EQ(user.seen[1].text, "Com Port fails to open, try another com port");
-    EXPECT_EQ(user.seen[1].buttons, 1);
 }
 
 }  // namespace

@@ -1,3 +1,5 @@
+// The dialog as a view model: its controls before Form_Load, their order and lists, and what views
+// and the focus see of them.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -7,7 +9,7 @@
 namespace veltara::test {
 namespace {
 
-TEST(ViewModel, DesignTimeStateBeforeLoad) {
+TEST(Dialog, DesignTimeStateBeforeLoad) {
     DialogFixture f;
     Dialog& d = f.dialog;
     for (const Control* c : d.controls()) {
@@ -28,7 +30,7 @@ TEST(ViewModel, DesignTimeStateBeforeLoad) {
     EXPECT_EQ(d.CANTrID1Bytes, IdBytes{});
 }
 
-TEST(ViewModel, TabIndicesRunWithoutGapsAndRowsReadLeftToRight) {
+TEST(Dialog, TabIndicesRunWithoutGapsAndRowsReadLeftToRight) {
     DialogFixture f;
     std::set<int> tabs;
     std::set<std::string> names;
@@ -51,7 +53,7 @@ TEST(ViewModel, TabIndicesRunWithoutGapsAndRowsReadLeftToRight) {
     EXPECT_EQ(f.dialog.findControl("Frame6"), &f.dialog.Frame6);
 }
 
-TEST(ViewModel, ListsHoldTheirFixedItems) {
+TEST(Dialog, ListsHoldTheirFixedItems) {
     DialogFixture f;
     EXPECT_EQ(f.dialog.cmbCANRecFrmType.items(), (std::vector<std::string>{"Standard", "Extended", "All"}));
     EXPECT_EQ(f.dialog.cmbInputFrmType.items().size(), 2u);
@@ -63,71 +65,7 @@ TEST(ViewModel, ListsHoldTheirFixedItems) {
     EXPECT_EQ(f.dialog.cmbCANRecFrmType.text(), "All");
 }
 
-TEST(Controls, WritesRaiseTheirNotificationsSynchronously) {
-    int clicks = 0;
-    ComboBox combo;
-    combo.initItems({"a", "b"});
-    combo.onClick = [&] { ++clicks; };
-    struct ListCase {
-        int index;
-        bool accepted;
-        int clicksAfter;
-        int listIndexAfter;
-    };
-    const ListCase listCases[] = {{1, true, 1, 1},   {1, true, 2, 1},    {-1, true, 3, -1},
-                                  {2, false, 3, -1}, {-2, false, 3, -1}, {0, true, 4, 0}};
-    for (const auto& c : listCases) {
-        EXPECT_EQ(combo.setListIndex(c.index).ok(), c.accepted) << c.index;
-        EXPECT_EQ(clicks, c.clicksAfter) << c.index;
-        EXPECT_EQ(combo.listIndex(), c.listIndexAfter) << c.index;
-    }
-
-    int checkClicks = 0;
-    CheckBox check;
-    check.onClick = [&] { ++checkClicks; };
-    struct CheckCase {
-        int value;
-        bool accepted;
-        int clicksAfter;
-        int valueAfter;
-    };
-    const CheckCase checkCases[] = {{1, true, 1, 1},  {1, true, 1, 1},   {2, true, 2, 2},
-                                    {3, false, 2, 2}, {-1, false, 2, 2}, {0, true, 3, 0}};
-    for (const auto& c : checkCases) {
-        EXPECT_EQ(check.setValue(c.value).ok(), c.accepted) << c.value;
-        EXPECT_EQ(checkClicks, c.clicksAfter) << c.value;
-        EXPECT_EQ(check.value(), c.valueAfter) << c.value;
-    }
-}
-
-TEST(Controls, OptionGroupAndTextChange) {
-    OptionButton a, b;
-    a.setGroup({&b});
-    b.setGroup({&a});
-    b.initValue(true);
-    int aClicks = 0, bClicks = 0;
-    a.onClick = [&] { ++aClicks; };
-    b.onClick = [&] { ++bClicks; };
-    a.setValue(true);
-    EXPECT_TRUE(a.value());
-    EXPECT_FALSE(b.value());
-    EXPECT_EQ(aClicks, 1);
-    a.setValue(false);  // raises nothing and leaves the partner alone
-    EXPECT_FALSE(a.value());
-    EXPECT_FALSE(b.value());
-    EXPECT_EQ(aClicks, 1);
-    EXPECT_EQ(bClicks, 0);
-
-    TextBox box;
-    std::vector<std::string> seen;
-    box.onChange = [&] { seen.push_back(box.text()); };
-    box.setText("1");
-    box.setText("1");
-    box.setText("12");
-    EXPECT_EQ(seen, (std::vector<std::string>{"1", "12"}));
-}
-
-TEST(ViewModel, ViewsHearWritesAfterTheValueIsStored) {
+TEST(Dialog, ViewsHearWritesAfterTheValueIsStored) {
     DialogFixture f;
     std::vector<std::pair<std::string, Property>> heard;
     f.dialog.txtCANTrID1[1].addObserver(
@@ -139,7 +77,7 @@ TEST(ViewModel, ViewsHearWritesAfterTheValueIsStored) {
     EXPECT_EQ(heard[1].second, Property::Enabled);
 }
 
-TEST(ViewModel, FocusOnlyWhenShownAndEnabledAndLostFocusOnMove) {
+TEST(Dialog, FocusOnlyWhenShownAndEnabledAndLostFocusOnMove) {
     DialogFixture f;
     Dialog& d = f.dialog;
     EXPECT_FALSE(d.txtCANTrID1[0].setFocus()) << "the dialog is not shown yet";
