@@ -17,8 +17,12 @@ TEST(Control, WritesRaiseTheirNotificationsSynchronously) {
         int clicksAfter;
         int listIndexAfter;
     };
-    const ListCase listCases[] = {{1, true, 1, 1},   {1, true, 2, 1},    {-1, true, 3, -1},
-                                  {2, false, 3, -1}, {-2, false, 3, -1}, {0, true, 4, 0}};
+    const ListCase listCases[] = {{.index = 1, .accepted = true, .clicksAfter = 1, .listIndexAfter = 1},
+                                  {.index = 1, .accepted = true, .clicksAfter = 2, .listIndexAfter = 1},
+                                  {.index = -1, .accepted = true, .clicksAfter = 3, .listIndexAfter = -1},
+                                  {.index = 2, .accepted = false, .clicksAfter = 3, .listIndexAfter = -1},
+                                  {.index = -2, .accepted = false, .clicksAfter = 3, .listIndexAfter = -1},
+                                  {.index = 0, .accepted = true, .clicksAfter = 4, .listIndexAfter = 0}};
     for (const auto& c : listCases) {
         EXPECT_EQ(combo.setListIndex(c.index).ok(), c.accepted) << c.index;
         EXPECT_EQ(clicks, c.clicksAfter) << c.index;
@@ -34,8 +38,12 @@ TEST(Control, WritesRaiseTheirNotificationsSynchronously) {
         int clicksAfter;
         int valueAfter;
     };
-    const CheckCase checkCases[] = {{1, true, 1, 1},  {1, true, 1, 1},   {2, true, 2, 2},
-                                    {3, false, 2, 2}, {-1, false, 2, 2}, {0, true, 3, 0}};
+    const CheckCase checkCases[] = {{.value = 1, .accepted = true, .clicksAfter = 1, .valueAfter = 1},
+                                    {.value = 1, .accepted = true, .clicksAfter = 1, .valueAfter = 1},
+                                    {.value = 2, .accepted = true, .clicksAfter = 2, .valueAfter = 2},
+                                    {.value = 3, .accepted = false, .clicksAfter = 2, .valueAfter = 2},
+                                    {.value = -1, .accepted = false, .clicksAfter = 2, .valueAfter = 2},
+                                    {.value = 0, .accepted = true, .clicksAfter = 3, .valueAfter = 0}};
     for (const auto& c : checkCases) {
         EXPECT_EQ(check.setValue(c.value).ok(), c.accepted) << c.value;
         EXPECT_EQ(checkClicks, c.clicksAfter) << c.value;

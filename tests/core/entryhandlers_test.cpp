@@ -183,23 +183,21 @@ struct PeriodCase {
 };
 
 TEST(PeriodCount, AcceptsOneTo65535AndCorrectsEverythingElse) {
-    const PeriodCase cases[] = {
-        {"500", false, 500, "500"},
-        {"1", false, 1, "1"},
-        {"65535", false, 65535, "65535"},
-        {"  300  ", false, 300, "  300  "},
-        {"0065", false, 65, "0065"},
-        {"2.5", false, 2, "2.5"},
-        {"3.5", false, 4, "3.5"},
-        {"65536", true, 1, "1"},
-        {"0", true, 1, "1"},
-        {"-5", true, 1, "1"},
-        {"", true, 1, "1"},
-        {"abc", true, 1, "1"},
-        {"0.4", true, 1, "1"},
-        {"99999999999", true, 1, "1"},
-        {"1e3", true, 1, "1"},
-    };
+    const PeriodCase cases[] = {{.text = "500", .message = false, .value = 500, .boxAfter = "500"},
+                                {.text = "1", .message = false, .value = 1, .boxAfter = "1"},
+                                {.text = "65535", .message = false, .value = 65535, .boxAfter = "65535"},
+                                {.text = "  300  ", .message = false, .value = 300, .boxAfter = "  300  "},
+                                {.text = "0065", .message = false, .value = 65, .boxAfter = "0065"},
+                                {.text = "2.5", .message = false, .value = 2, .boxAfter = "2.5"},
+                                {.text = "3.5", .message = false, .value = 4, .boxAfter = "3.5"},
+                                {.text = "65536", .message = true, .value = 1, .boxAfter = "1"},
+                                {.text = "0", .message = true, .value = 1, .boxAfter = "1"},
+                                {.text = "-5", .message = true, .value = 1, .boxAfter = "1"},
+                                {.text = "", .message = true, .value = 1, .boxAfter = "1"},
+                                {.text = "abc", .message = true, .value = 1, .boxAfter = "1"},
+                                {.text = "0.4", .message = true, .value = 1, .boxAfter = "1"},
+                                {.text = "99999999999", .message = true, .value = 1, .boxAfter = "1"},
+                                {.text = "1e3", .message = true, .value = 1, .boxAfter = "1"}};
     for (const auto& c : cases) {
         DialogFixture f;
         f.start();
@@ -240,11 +238,13 @@ TEST(PeriodCount, TakesTheLocalesDecimalSeparatorOnly) {
         std::int32_t value;
         bool message;
     };
-    const Case cases[] = {
-        {".", "2.5", 2, false},     {".", "1,000", 1, true}, {",", "3,5", 4, false},
-        {",", "1.000", 1, true},    {",", "2.5", 1, true},   {"\u066B", "2\u066B5", 2, false},
-        {"\u066B", "2.5", 1, true},
-    };
+    const Case cases[] = {{.separator = ".", .text = "2.5", .value = 2, .message = false},
+                          {.separator = ".", .text = "1,000", .value = 1, .message = true},
+                          {.separator = ",", .text = "3,5", .value = 4, .message = false},
+                          {.separator = ",", .text = "1.000", .value = 1, .message = true},
+                          {.separator = ",", .text = "2.5", .value = 1, .message = true},
+                          {.separator = "\u066B", .text = "2\u066B5", .value = 2, .message = false},
+                          {.separator = "\u066B", .text = "2.5", .value = 1, .message = true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.separator) + " " + c.text);
         DialogFixture f;
@@ -265,12 +265,14 @@ struct ProtectCase {
 };
 
 TEST(ProtectValue, HexByteIntoFrameByte27) {
-    const ProtectCase cases[] = {
-        {"00", false, 0, "00"},        {"FF", false, 255, "FF"},
-        {"ff", false, 255, "ff"},      {"7", false, 7, "7"},
-        {" 5A ", false, 0x5A, " 5A "}, {"100", true, 0, "0"},
-        {"G", true, 0, "0"},           {"", true, 0, "0"},
-    };
+    const ProtectCase cases[] = {{.text = "00", .message = false, .byte27 = 0, .boxAfter = "00"},
+                                 {.text = "FF", .message = false, .byte27 = 255, .boxAfter = "FF"},
+                                 {.text = "ff", .message = false, .byte27 = 255, .boxAfter = "ff"},
+                                 {.text = "7", .message = false, .byte27 = 7, .boxAfter = "7"},
+                                 {.text = " 5A ", .message = false, .byte27 = 0x5A, .boxAfter = " 5A "},
+                                 {.text = "100", .message = true, .byte27 = 0, .boxAfter = "0"},
+                                 {.text = "G", .message = true, .byte27 = 0, .boxAfter = "0"},
+                                 {.text = "", .message = true, .byte27 = 0, .boxAfter = "0"}};
     for (const auto& c : cases) {
         DialogFixture f;
         f.start();

@@ -50,26 +50,41 @@ TEST(SettingsFileDrill, OddLengthsAndValuesStartWithTheirExactMessagesAndLoseNot
         std::string protect;  // the protection value box after start-up
         Bytes after;          // the file after closing without edits
     };
-    const Case cases[] = {
-        {"cut inside the protection value (134 bytes)",
-         Bytes(saved.begin(), saved.begin() + 134),
-         {"Please enter the hexcial digit (0 to FF)!"},
-         "0",
-         [&] {
-             ConverterSettings r = savedRecord();
-             r.OutputProtectValue.store("0");
-             return slotBytes(r);
-         }()},
-        {"one byte short of the texts (137 bytes)",
-         Bytes(saved.begin(), saved.begin() + 137),
-         {},
-         "5A ",
-         saved},
-        {"one byte longer than a record (247 bytes)", withTail(saved, 247), {}, "5A  ", withTail(saved, 247)},
-        {"64 KiB", withTail(saved, 64 * 1024), {}, "5A  ", withTail(saved, 64 * 1024)},
-        {"Reserved FFFF", withReserved(-1), {}, "5A  ", withReserved(-1)},
-        {"Reserved 1234", withReserved(0x1234), {}, "5A  ", withReserved(0x1234)},
-    };
+    const Case cases[] = {{.name = "cut inside the protection value (134 bytes)",
+                           .content = Bytes(saved.begin(), saved.begin() + 134),
+                           .messages = {"Please enter the hexcial digit (0 to FF)!"},
+                           .protect = "0",
+                           .after =
+                               [&] {
+                                   ConverterSettings r = savedRecord();
+                                   r.OutputProtectValue.store("0");
+                                   return slotBytes(r);
+                               }()},
+                          {.name = "one byte short of the texts (137 bytes)",
+                           .content = Bytes(saved.begin(), saved.begin() + 137),
+                           .messages = {},
+                           .protect = "5A ",
+                           .after = saved},
+                          {.name = "one byte longer than a record (247 bytes)",
+                           .content = withTail(saved, 247),
+                           .messages = {},
+                           .protect = "5A  ",
+                           .after = withTail(saved, 247)},
+                          {.name = "64 KiB",
+                           .content = withTail(saved, 64 * 1024),
+                           .messages = {},
+                           .protect = "5A  ",
+                           .after = withTail(saved, 64 * 1024)},
+                          {.name = "Reserved FFFF",
+                           .content = withReserved(-1),
+                           .messages = {},
+                           .protect = "5A  ",
+                           .after = withReserved(-1)},
+                          {.name = "Reserved 1234",
+                           .content = withReserved(0x1234),
+                           .messages = {},
+                           .protect = "5A  ",
+                           .after = withReserved(0x1234)}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;

@@ -50,12 +50,22 @@ TEST(PortAuthority, TheFolderFollowsXdgRulesAndNeverGuessesAHome) {
         std::string expected;  // empty: refused
     };
     const std::string xdg = folder.path("config");
-    const Case cases[] = {
-        {"absolute XDG_CONFIG_HOME", xdg.c_str(), home.c_str(), xdg + "/veltara/ports"},
-        {"relative XDG_CONFIG_HOME is ignored", "config", home.c_str(), home + "/.config/veltara/ports"},
-        {"HOME alone", nullptr, home.c_str(), home + "/.config/veltara/ports"},
-        {"a home that does not exist", nullptr, "/veltara-no-such-home", ""},
-    };
+    const Case cases[] = {{.name = "absolute XDG_CONFIG_HOME",
+                           .xdg = xdg.c_str(),
+                           .homeVariable = home.c_str(),
+                           .expected = xdg + "/veltara/ports"},
+                          {.name = "relative XDG_CONFIG_HOME is ignored",
+                           .xdg = "config",
+                           .homeVariable = home.c_str(),
+                           .expected = home + "/.config/veltara/ports"},
+                          {.name = "HOME alone",
+                           .xdg = nullptr,
+                           .homeVariable = home.c_str(),
+                           .expected = home + "/.config/veltara/ports"},
+                          {.name = "a home that does not exist",
+                           .xdg = nullptr,
+                           .homeVariable = "/veltara-no-such-home",
+                           .expected = ""}};
     for (const Case& c : cases) {
         const ScopedVariable x("XDG_CONFIG_HOME", c.xdg);
         const ScopedVariable h("HOME", c.homeVariable);
@@ -231,15 +241,25 @@ TEST(PortAuthority, LockFilesOfEveryFormatAreHonouredWhileTheirHolderLives) {
         std::string words;
     };
     const Case cases[] = {
-        {"Qt, live", self + "\nholder\n" + QSysInfo::machineHostName().toStdString() + "\n", true,
-         "PID " + self},
-        {"lockdev, live", std::string(10 - self.size(), ' ') + self + "\n", true, "PID " + self},
-        {"minicom, live", std::string(10 - self.size(), ' ') + self + " minicom root\n", true, "PID " + self},
-        {"Qt, another machine", "1\nholder\nveltara-other-host\n", true, "on veltara-other-host"},
-        {"lockdev, dead", "   " + dead + "\n", false, ""},
-        {"Qt, dead", dead + "\nholder\n\n", false, ""},
-        {"no process number", "garbage\n", true, "names no process"},
-    };
+        {.name = "Qt, live",
+         .text = self + "\nholder\n" + QSysInfo::machineHostName().toStdString() + "\n",
+         .busy = true,
+         .words = "PID " + self},
+        {.name = "lockdev, live",
+         .text = std::string(10 - self.size(), ' ') + self + "\n",
+         .busy = true,
+         .words = "PID " + self},
+        {.name = "minicom, live",
+         .text = std::string(10 - self.size(), ' ') + self + " minicom root\n",
+         .busy = true,
+         .words = "PID " + self},
+        {.name = "Qt, another machine",
+         .text = "1\nholder\nveltara-other-host\n",
+         .busy = true,
+         .words = "on veltara-other-host"},
+        {.name = "lockdev, dead", .text = "   " + dead + "\n", .busy = false, .words = ""},
+        {.name = "Qt, dead", .text = dead + "\nholder\n\n", .busy = false, .words = ""},
+        {.name = "no process number", .text = "garbage\n", .busy = true, .words = "names no process"}};
     for (const Case& c : cases) {
         {
             QFile file(QString::fromStdString(lock));

@@ -252,8 +252,11 @@ TEST(ProgrammingExchange, AFailingPortEndsTheExchangeAndIsClosed) {
     };
     const auto vanish = [](FakeSerialControl& s) { s.failAllOperations = true; };
     const Case cases[] = {
-        {"gone before sending", 0, vanish},
-        {"gone before sending, with a discard first", 0, vanish, kCommandLine},
+        {.name = "gone before sending", .failAtYield = 0, .breakPort = vanish},
+        {.name = "gone before sending, with a discard first",
+         .failAtYield = 0,
+         .breakPort = vanish,
+         .options = kCommandLine},
         // The rest of the port still answers: only the exchange's own check of the write sees it.
         {"refuses only the frame", 0,
          [](FakeSerialControl& s) {

@@ -69,10 +69,11 @@ TEST_F(QtSerialControlTest, AppliesTheLineSettingsWhetherWrittenBeforeOrAfterOpe
         bool twoStopBits;
     };
     const Case cases[] = {
-        {"9600,N,8,1", B9600, 0, false},      {"19200,E,7,2", B19200, 0, true},
-        {"4800,O,5,1", B4800, PARODD, false}, {"2400,M,6,1", B2400, CMSPAR | PARODD, false},
-        {"1200,S,8,2", B1200, CMSPAR, true},
-    };
+        {.settings = "9600,N,8,1", .speed = B9600, .parityKind = 0, .twoStopBits = false},
+        {.settings = "19200,E,7,2", .speed = B19200, .parityKind = 0, .twoStopBits = true},
+        {.settings = "4800,O,5,1", .speed = B4800, .parityKind = PARODD, .twoStopBits = false},
+        {.settings = "2400,M,6,1", .speed = B2400, .parityKind = CMSPAR | PARODD, .twoStopBits = false},
+        {.settings = "1200,S,8,2", .speed = B1200, .parityKind = CMSPAR, .twoStopBits = true}};
     auto expectLine = [&](const Case& c, const char* when) {
         const termios line = pty.lineSettings();
         EXPECT_EQ(cfgetospeed(&line), c.speed) << c.settings << when;
@@ -93,7 +94,9 @@ TEST_F(QtSerialControlTest, AppliesTheLineSettingsWhetherWrittenBeforeOrAfterOpe
         expectLine(c, " (written while closed)");
     }
     // Open, the pseudo-terminal takes changes of speed and stop bits.
-    const Case whileOpen[] = {{"19200,N,8,2", B19200, 0, true}, {"4800,N,8,1", B4800, 0, false}};
+    const Case whileOpen[] = {
+        {.settings = "19200,N,8,2", .speed = B19200, .parityKind = 0, .twoStopBits = true},
+        {.settings = "4800,N,8,1", .speed = B4800, .parityKind = 0, .twoStopBits = false}};
     for (const Case& c : whileOpen) {
         ASSERT_TRUE(serial.setSettings(c.settings)) << c.settings;
         expectLine(c, " (written while open)");
@@ -238,20 +241,19 @@ TEST_F(QtSerialControlTest, OpeningFailsWithTheSystemsReason) {
         core::ErrorCode code;
         const char* text;
     };
-    const Case cases[] = {
-        {"adapter unplugged (dangling link)",
-         [](TempPortFolder& f, auto&) { f.link(5, f.path("ttyUSB-gone")); }, core::ErrorCode::NotFound,
-         "No such file or directory"},
-        // Another name for the same device must meet the same lock.
-        {"in use through another name",
-         [this](TempPortFolder& f, auto& holders) {
-             f.link(5, pty.path());
-             holders.push_back(std::make_unique<QtSerialControl>());
-             (void)holders.back()->setCommPort(3);
-             ASSERT_TRUE(holders.back()->setPortOpen(true));
-         },
-         core::ErrorCode::Busy, "is in use by PID"},
-    };
+    const Case cases[] = {{.name = "adapter unplugged (dangling link)",
+                           .arrange = [](TempPortFolder& f, auto&) { f.link(5, f.path("ttyUSB-gone")); },
+                           .code = core::ErrorCode::NotFound,
+                           .text = "No such file or directory"},
+                          // Another name for the same device must meet the same lock.
+                          {"in use through another name",
+                           [this](TempPortFolder& f, auto& holders) {
+                               f.link(5, pty.path());
+                               holders.push_back(std::make_unique<QtSerialControl>());
+                               (void)holders.back()->setCommPort(3);
+                               ASSERT_TRUE(holders.back()->setPortOpen(true));
+                           },
+                           core::ErrorCode::Busy, "is in use by PID"}};
     for (const Case& c : cases) {
         std::vector<std::unique_ptr<QtSerialControl>> holders;
         c.arrange(folder, holders);

@@ -73,26 +73,24 @@ TEST(FilePermissions, AFileThatCannotBeWrittenIsReportedAndKeptAsItWas) {
         std::string unload;
         std::string com;  // "2": the saved COM3 was read; "0": start-up defaults
     };
-    const Case cases[] = {
-        {"read-only file",
-         true,
-         0444,
-         {"can be read but not written (Permission denied)"},
-         "cannot be written: Permission denied",
-         "2"},
-        {"unreadable file",
-         true,
-         0000,
-         {"cannot be opened: Permission denied", "cannot be read"},
-         "could not be opened (Permission denied)",
-         "0"},
-        {"no file in a read-only directory",
-         false,
-         0,
-         {"cannot be opened: Permission denied", "cannot be read"},
-         "could not be opened (Permission denied)",
-         "0"},
-    };
+    const Case cases[] = {{.name = "read-only file",
+                           .fileExists = true,
+                           .fileMode = 0444,
+                           .load = {"can be read but not written (Permission denied)"},
+                           .unload = "cannot be written: Permission denied",
+                           .com = "2"},
+                          {.name = "unreadable file",
+                           .fileExists = true,
+                           .fileMode = 0000,
+                           .load = {"cannot be opened: Permission denied", "cannot be read"},
+                           .unload = "could not be opened (Permission denied)",
+                           .com = "0"},
+                          {.name = "no file in a read-only directory",
+                           .fileExists = false,
+                           .fileMode = 0,
+                           .load = {"cannot be opened: Permission denied", "cannot be read"},
+                           .unload = "could not be opened (Permission denied)",
+                           .com = "0"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;

@@ -145,21 +145,19 @@ TEST(SettingsRoundTrip, ATextThatWouldNotComeBackIsSavedAsItsValue) {
         const char* typed;
         const char* saved;
     };
-    const Case cases[] = {
-        {Id, ".", "000FF", "FF  "},
-        {Id, ".", "00000a", "0A  "},
-        {Id, ".", "ff", "ff  "},
-        {Id, ".", "  0a ", "  0a"},
-        {Id, ".", "000F", "000F"},
-        {Period, ".", "000001000", "1000    "},
-        {Period, ".", "  1000   ", "  1000  "},
-        {Period, ".", "2.5", "2.5     "},
-        {Period, ",", "2,5", "2,5     "},
-        {Period, "\u066B", "3\u066B5", "4       "},
-        {Period, ".", "65535.499", "65535.49"},
-        {Protect, ".", "000ff", "FF  "},
-        {Protect, ".", "f", "f   "},
-    };
+    const Case cases[] = {{.box = Id, .separator = ".", .typed = "000FF", .saved = "FF  "},
+                          {.box = Id, .separator = ".", .typed = "00000a", .saved = "0A  "},
+                          {.box = Id, .separator = ".", .typed = "ff", .saved = "ff  "},
+                          {.box = Id, .separator = ".", .typed = "  0a ", .saved = "  0a"},
+                          {.box = Id, .separator = ".", .typed = "000F", .saved = "000F"},
+                          {.box = Period, .separator = ".", .typed = "000001000", .saved = "1000    "},
+                          {.box = Period, .separator = ".", .typed = "  1000   ", .saved = "  1000  "},
+                          {.box = Period, .separator = ".", .typed = "2.5", .saved = "2.5     "},
+                          {.box = Period, .separator = ",", .typed = "2,5", .saved = "2,5     "},
+                          {.box = Period, .separator = "\u066B", .typed = "3\u066B5", .saved = "4       "},
+                          {.box = Period, .separator = ".", .typed = "65535.499", .saved = "65535.49"},
+                          {.box = Protect, .separator = ".", .typed = "000ff", .saved = "FF  "},
+                          {.box = Protect, .separator = ".", .typed = "f", .saved = "f   "}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
         auto box = [&c](Dialog& d) -> TextBox& {

@@ -28,11 +28,34 @@ TEST(SharedFolder, ALinkPlantedByAnotherUserIsNotFollowed) {
         bool asNobody, targetExists, followed;
     };
     const Case cases[] = {
-        {01777, kNobody, false, true, false}, {01777, kNobody, false, false, false},
-        {01777, kRoot, false, true, true},    {0777, kNobody, false, true, true},
-        {01775, kNobody, false, true, true},  {01777, kDaemon, true, true, false},
-        {01777, kRoot, true, true, true},     {01777, kNobody, true, false, true},
-    };
+        {.folderMode = 01777,
+         .linkOwner = kNobody,
+         .asNobody = false,
+         .targetExists = true,
+         .followed = false},
+        {.folderMode = 01777,
+         .linkOwner = kNobody,
+         .asNobody = false,
+         .targetExists = false,
+         .followed = false},
+        {.folderMode = 01777, .linkOwner = kRoot, .asNobody = false, .targetExists = true, .followed = true},
+        {.folderMode = 0777, .linkOwner = kNobody, .asNobody = false, .targetExists = true, .followed = true},
+        {.folderMode = 01775,
+         .linkOwner = kNobody,
+         .asNobody = false,
+         .targetExists = true,
+         .followed = true},
+        {.folderMode = 01777,
+         .linkOwner = kDaemon,
+         .asNobody = true,
+         .targetExists = true,
+         .followed = false},
+        {.folderMode = 01777, .linkOwner = kRoot, .asNobody = true, .targetExists = true, .followed = true},
+        {.folderMode = 01777,
+         .linkOwner = kNobody,
+         .asNobody = true,
+         .targetExists = false,
+         .followed = true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
         TempDir shared, elsewhere;

@@ -101,8 +101,9 @@ TEST_F(Startup, CentresTheDialogOnTheScreen) {
     struct Case {
         double width, height, left, top;
     };
-    const Case cases[] = {
-        {28800, 16200, 8550, 3630}, {20491, 12001, 4395.5, 1530.5}, {9000, 6000, -1350, -1470}};
+    const Case cases[] = {{.width = 28800, .height = 16200, .left = 8550, .top = 3630},
+                          {.width = 20491, .height = 12001, .left = 4395.5, .top = 1530.5},
+                          {.width = 9000, .height = 6000, .left = -1350, .top = -1470}};
     for (const auto& c : cases) {
         HeadlessSession s;
         s.screen.width = c.width;
@@ -235,17 +236,51 @@ TEST_F(Startup, AStoredValueThatAControlRefusesFailsAloneAndSaysSo) {
         const char* control;
         const char* ownValue;  // what the control keeps: its design value
     };
-    const Case cases[] = {
-        {"COM", &ConverterSettings::COM, 12, "CmbCOM", "-1"},
-        {"COM", &ConverterSettings::COM, -2, "CmbCOM", "-1"},
-        {"RS232BaudRate", &ConverterSettings::RS232BaudRate, 9, "CmbRS232BaudRate", "-1"},
-        {"CANBaudRate", &ConverterSettings::CANBaudRate, 8, "CmbCANBaudRate", "-1"},
-        {"CANRecFrmType", &ConverterSettings::CANRecFrmType, 3, "cmbCANRecFrmType", "-1"},
-        {"OutputFrmType", &ConverterSettings::OutputFrmType, -5, "cmbOutputFrmType", "-1"},
-        {"OutputProtection", &ConverterSettings::OutputProtection, 3, "chkOutputProtection", "0"},
-        {"RS232RecID", &ConverterSettings::RS232RecID, -1, "ChkRS232RecID", "0"},
-        {"RS232TrID", &ConverterSettings::RS232TrID, 7, "ChkRS232TrID", "1"},
-    };
+    const Case cases[] = {{.field = "COM",
+                           .member = &ConverterSettings::COM,
+                           .value = 12,
+                           .control = "CmbCOM",
+                           .ownValue = "-1"},
+                          {.field = "COM",
+                           .member = &ConverterSettings::COM,
+                           .value = -2,
+                           .control = "CmbCOM",
+                           .ownValue = "-1"},
+                          {.field = "RS232BaudRate",
+                           .member = &ConverterSettings::RS232BaudRate,
+                           .value = 9,
+                           .control = "CmbRS232BaudRate",
+                           .ownValue = "-1"},
+                          {.field = "CANBaudRate",
+                           .member = &ConverterSettings::CANBaudRate,
+                           .value = 8,
+                           .control = "CmbCANBaudRate",
+                           .ownValue = "-1"},
+                          {.field = "CANRecFrmType",
+                           .member = &ConverterSettings::CANRecFrmType,
+                           .value = 3,
+                           .control = "cmbCANRecFrmType",
+                           .ownValue = "-1"},
+                          {.field = "OutputFrmType",
+                           .member = &ConverterSettings::OutputFrmType,
+                           .value = -5,
+                           .control = "cmbOutputFrmType",
+                           .ownValue = "-1"},
+                          {.field = "OutputProtection",
+                           .member = &ConverterSettings::OutputProtection,
+                           .value = 3,
+                           .control = "chkOutputProtection",
+                           .ownValue = "0"},
+                          {.field = "RS232RecID",
+                           .member = &ConverterSettings::RS232RecID,
+                           .value = -1,
+                           .control = "ChkRS232RecID",
+                           .ownValue = "0"},
+                          {.field = "RS232TrID",
+                           .member = &ConverterSettings::RS232TrID,
+                           .value = 7,
+                           .control = "ChkRS232TrID",
+                           .ownValue = "1"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.field) + " = " + std::to_string(c.value));
         ConverterSettings saved = savedRecord();
@@ -340,11 +375,10 @@ TEST(Shutdown, ASaveThatFailsIsSaidOnce) {
         Texts said;
     };
     const Case cases[] = {
-        {"saved", false, false, {}},
-        {"write fails", true, false, {"cannot be written"}},
-        {"close fails", false, true, {"could not be closed"}},
-        {"both fail", true, true, {"cannot be written"}},
-    };
+        {.name = "saved", .writeFails = false, .closeFails = false, .said = {}},
+        {.name = "write fails", .writeFails = true, .closeFails = false, .said = {"cannot be written"}},
+        {.name = "close fails", .writeFails = false, .closeFails = true, .said = {"could not be closed"}},
+        {.name = "both fail", .writeFails = true, .closeFails = true, .said = {"cannot be written"}}};
     for (const Case& c : cases) {
         DialogFixture f;
         f.start();

@@ -67,22 +67,39 @@ TEST(CliPorts, AssignLinksACommNameToASerialPortAndUnassignRemovesIt) {
     };
     const QString device = QString::fromStdString(pty.path());
     const Step steps[] = {
-        {{"--assign", "COM9", device}, 2, "COM9 is not a COM name: use COM1 to COM8", false},
-        {{"--assign", "com0", device}, 2, "com0 is not a COM name", false},
-        {{"--assign", "COM3", "/dev/null"}, 2, "/dev/null is not a serial port", false},
-        {{"--assign", "COM3", QString::fromStdString(file.string())},
-         2,
-         "is not a serial port (not a device)",
-         false},
-        {{"--assign", "COM3", "/dev/veltara-no-such-device"}, 2, "does not exist", false},
-        {{"--assign", "COM3"}, 2, "--assign needs a COM name and a device", false},
-        {{"--unassign", "COM3"}, 0, "COM3 is not assigned", false},
-        {{"--assign", "com3", device}, 0, "COM3 -> " + pty.path(), true},
-        {{}, 0, "COM3  " + pty.path() + "  available", true},
-        {{"--assign", "COM3", device}, 0, "COM3 -> " + pty.path() + " (replaced " + pty.path() + ")", true},
-        {{"--json"}, 0, "{\"port\": \"COM3\", \"device\": \"" + pty.path() + "\"", true},
-        {{"--unassign", "COM3"}, 0, "COM3 unassigned", false},
-    };
+        {.args = {"--assign", "COM9", device},
+         .code = 2,
+         .text = "COM9 is not a COM name: use COM1 to COM8",
+         .linked = false},
+        {.args = {"--assign", "com0", device}, .code = 2, .text = "com0 is not a COM name", .linked = false},
+        {.args = {"--assign", "COM3", "/dev/null"},
+         .code = 2,
+         .text = "/dev/null is not a serial port",
+         .linked = false},
+        {.args = {"--assign", "COM3", QString::fromStdString(file.string())},
+         .code = 2,
+         .text = "is not a serial port (not a device)",
+         .linked = false},
+        {.args = {"--assign", "COM3", "/dev/veltara-no-such-device"},
+         .code = 2,
+         .text = "does not exist",
+         .linked = false},
+        {.args = {"--assign", "COM3"},
+         .code = 2,
+         .text = "--assign needs a COM name and a device",
+         .linked = false},
+        {.args = {"--unassign", "COM3"}, .code = 0, .text = "COM3 is not assigned", .linked = false},
+        {.args = {"--assign", "com3", device}, .code = 0, .text = "COM3 -> " + pty.path(), .linked = true},
+        {.args = {}, .code = 0, .text = "COM3  " + pty.path() + "  available", .linked = true},
+        {.args = {"--assign", "COM3", device},
+         .code = 0,
+         .text = "COM3 -> " + pty.path() + " (replaced " + pty.path() + ")",
+         .linked = true},
+        {.args = {"--json"},
+         .code = 0,
+         .text = "{\"port\": \"COM3\", \"device\": \"" + pty.path() + "\"",
+         .linked = true},
+        {.args = {"--unassign", "COM3"}, .code = 0, .text = "COM3 unassigned", .linked = false}};
     for (const Step& step : steps) {
         const CliRun run = f.run(QStringList{"ports"} + step.args);
         const std::string context = step.args.join(' ').toStdString() + "\n" + run.out + run.err;
@@ -113,39 +130,59 @@ TEST(CliPorts, APortFolderThatAnotherUserControlsIsRefused) {
         std::string refusal;  // empty: the entry is used
     };
     const Case cases[] = {
-        {"root's own folder", false, [](const PortFolder&) {}, ""},
-        {"port folder writable by all", false,
-         [](const PortFolder& f) { fs::permissions(f.ports, fs::perms(0777)); },
-         "may be written by other users (mode 0777)"},
-        {"port folder writable by its group", false,
-         [](const PortFolder& f) { fs::permissions(f.ports, fs::perms(0770)); }, "(mode 0770)"},
-        {"configuration folder writable by all", false,
-         [](const PortFolder& f) { fs::permissions(f.config, fs::perms(0777)); }, "(mode 0777)"},
-        {"port folder of another user", false,
-         [nobody](const PortFolder& f) { EXPECT_EQ(::chown(f.ports.c_str(), nobody, 0), 0); },
-         "belongs to nobody"},
-        {"entry of another user", false,
-         [nobody](const PortFolder& f) { EXPECT_EQ(::lchown((f.ports / "COM3").c_str(), nobody, 0), 0); },
-         "belongs to nobody"},
-        {"nobody's own folder", true, [](const PortFolder&) {}, ""},
-        {"nobody's folder, port folder root's", true,
-         [](const PortFolder& f) {
-             EXPECT_EQ(::chown(f.ports.c_str(), 0, 0), 0);
-             fs::permissions(f.ports, fs::perms(0755));
-         },
-         ""},
-        {"nobody's folder, port folder root's and writable by all", true,
-         [](const PortFolder& f) {
-             EXPECT_EQ(::chown(f.ports.c_str(), 0, 0), 0);
-             fs::permissions(f.ports, fs::perms(0777));
-         },
-         "may be written by other users"},
-        {"nobody's folder, entry root's", true,
-         [](const PortFolder& f) { EXPECT_EQ(::lchown((f.ports / "COM3").c_str(), 0, 0), 0); }, ""},
-        {"nobody's folder, entry of another user", true,
-         [](const PortFolder& f) { EXPECT_EQ(::lchown((f.ports / "COM3").c_str(), 1, 0), 0); },
-         "belongs to daemon"},
-    };
+        {.name = "root's own folder",
+         .unprivileged = false,
+         .change = [](const PortFolder&) {},
+         .refusal = ""},
+        {.name = "port folder writable by all",
+         .unprivileged = false,
+         .change = [](const PortFolder& f) { fs::permissions(f.ports, fs::perms(0777)); },
+         .refusal = "may be written by other users (mode 0777)"},
+        {.name = "port folder writable by its group",
+         .unprivileged = false,
+         .change = [](const PortFolder& f) { fs::permissions(f.ports, fs::perms(0770)); },
+         .refusal = "(mode 0770)"},
+        {.name = "configuration folder writable by all",
+         .unprivileged = false,
+         .change = [](const PortFolder& f) { fs::permissions(f.config, fs::perms(0777)); },
+         .refusal = "(mode 0777)"},
+        {.name = "port folder of another user",
+         .unprivileged = false,
+         .change = [nobody](const PortFolder& f) { EXPECT_EQ(::chown(f.ports.c_str(), nobody, 0), 0); },
+         .refusal = "belongs to nobody"},
+        {.name = "entry of another user",
+         .unprivileged = false,
+         .change =
+             [nobody](const PortFolder& f) { EXPECT_EQ(::lchown((f.ports / "COM3").c_str(), nobody, 0), 0); },
+         .refusal = "belongs to nobody"},
+        {.name = "nobody's own folder",
+         .unprivileged = true,
+         .change = [](const PortFolder&) {},
+         .refusal = ""},
+        {.name = "nobody's folder, port folder root's",
+         .unprivileged = true,
+         .change =
+             [](const PortFolder& f) {
+                 EXPECT_EQ(::chown(f.ports.c_str(), 0, 0), 0);
+                 fs::permissions(f.ports, fs::perms(0755));
+             },
+         .refusal = ""},
+        {.name = "nobody's folder, port folder root's and writable by all",
+         .unprivileged = true,
+         .change =
+             [](const PortFolder& f) {
+                 EXPECT_EQ(::chown(f.ports.c_str(), 0, 0), 0);
+                 fs::permissions(f.ports, fs::perms(0777));
+             },
+         .refusal = "may be written by other users"},
+        {.name = "nobody's folder, entry root's",
+         .unprivileged = true,
+         .change = [](const PortFolder& f) { EXPECT_EQ(::lchown((f.ports / "COM3").c_str(), 0, 0), 0); },
+         .refusal = ""},
+        {.name = "nobody's folder, entry of another user",
+         .unprivileged = true,
+         .change = [](const PortFolder& f) { EXPECT_EQ(::lchown((f.ports / "COM3").c_str(), 1, 0), 0); },
+         .refusal = "belongs to daemon"}};
     PtyPair pty;
     ASSERT_TRUE(pty.ok());
     for (const Case& c : cases) {
@@ -218,165 +255,176 @@ TEST(CliPorts, DrillsAsAnotherUserNothingReachesALineItShouldNot) {
         return QStringList{"program", "--defaults", "--port", port};
     };
     const std::string self = std::to_string(::getpid());
-    const Drill drills[] = {
-        {"lock link",
-         [](Bench& b, uid_t who) {
-             ASSERT_EQ(::symlink("/dev/zero", b.lock.c_str()), 0);
-             ASSERT_EQ(::lchown(b.lock.c_str(), who, who), 0);
-             b.kept.push_back(b.lock);
-         },
-         program("LINE"),
-         false,
-         {},
-         2,
-         {"a symbolic link of nobody", "is locked by /"},
-         "",
-         0},
-        {"lock FIFO",
-         [](Bench& b, uid_t who) {
-             ASSERT_EQ(::mkfifo(b.lock.c_str(), 0666), 0);
-             ASSERT_EQ(::chown(b.lock.c_str(), who, who), 0);
-             b.kept.push_back(b.lock);
-         },
-         program("LINE"),
-         false,
-         {},
-         2,
-         {"a FIFO of nobody"},
-         "",
-         0},
-        {"live foreign lock (lockdev's format)",
-         [self](Bench& b, uid_t who) {
-             std::ofstream(b.lock) << std::string(10 - self.size(), ' ') << self << '\n';
-             ASSERT_EQ(::chown(b.lock.c_str(), who, who), 0);
-             b.kept.push_back(b.lock);
-         },
-         program("LINE"),
-         false,
-         {},
-         2,
-         {"is in use by PID " + self + " (cli_tests), lock file /"},
-         "",
-         0},
-        {"live foreign lock, listed",
-         [self](Bench& b, uid_t) {
-             std::ofstream(b.lock) << self << "\nminicom\n";
-             b.mapTo(b.f.config, 3, b.line.path());
-             b.kept.push_back(b.lock);
-         },
-         {"ports"},
-         false,
-         {},
-         0,
-         {"COM3  " + std::string("/dev/pts/"), "busy: ", "PID " + self},
-         "",
-         0},
-        {"dead foreign lock is taken over",
-         [](Bench& b, uid_t who) {
-             std::ofstream(b.lock) << "   4194305\n";
-             ASSERT_EQ(::chown(b.lock.c_str(), who, who), 0);
-             b.absent.push_back(b.lock);
-         },
-         program("LINE"),
-         false,
-         {},
-         1,
-         {},
-         "",
-         core::kConfigFrameSize},
-        {"assign through another user's link",
-         [](Bench& b, uid_t who) {
-             fs::create_directory(b.shared);
-             fs::permissions(b.shared, fs::perms(01777));
-             fs::create_symlink(b.line.path(), b.shared / "adapter-line3");
-             ASSERT_EQ(::lchown((b.shared / "adapter-line3").c_str(), who, who), 0);
-             b.absent.push_back(b.f.ports / "COM4");
-         },
-         {"ports", "--assign", "COM4", "shared/adapter-line3"},
-         false,
-         {},
-         2,
-         {"belongs to nobody"},
-         "",
-         0},
-        {"COM name through another user's link",
-         [](Bench& b, uid_t who) {
-             fs::create_directory(b.shared);
-             fs::permissions(b.shared, fs::perms(01777));
-             fs::create_symlink(b.line.path(), b.shared / "adapter-line3");
-             ASSERT_EQ(::lchown((b.shared / "adapter-line3").c_str(), who, who), 0);
-             b.mapTo(b.f.config, 4, (b.shared / "adapter-line3").string());
-         },
-         program("COM4"),
-         false,
-         {},
-         2,
-         {"belongs to nobody and lies in"},
-         "",
-         0},
-        {"stale link to another user's terminal",
-         [](Bench& b, uid_t who) {
-             ASSERT_EQ(::chown(b.line.path().c_str(), who, who), 0);
-             b.mapTo(b.f.config, 3, b.line.path());
-         },
-         program("COM3"),
-         false,
-         {},
-         2,
-         {"is a terminal of nobody, not yours"},
-         "",
-         0},
-        {"no HOME",
-         [](Bench&, uid_t) {},
-         program("COM5"),
-         true,
-         {"-HOME", "-XDG_CONFIG_HOME"},
-         2,
-         {"home folder"},
-         "",
-         0},
-        {"relative XDG_CONFIG_HOME",
-         [](Bench& b, uid_t) {
-             b.mapTo(b.f.dir / "home" / ".config", 5, b.line.path());
-             b.mapTo(b.f.dir / "cfg", 5, b.other.path());
-         },
-         program("COM5"),
-         false,
-         {"XDG_CONFIG_HOME=cfg", "HOME=HOMEDIR"},
-         1,
-         {},
-         "",
-         core::kConfigFrameSize},
-        {"root-only device",
-         [](Bench& b, uid_t who) {
-             ASSERT_EQ(::chown(b.line.path().c_str(), 0, 0), 0);
-             ASSERT_EQ(::chmod(b.line.path().c_str(), 0600), 0);
-             b.mapTo(b.f.config, 3, b.line.path());
-             for (const fs::path& p : {b.f.config, b.f.config / "veltara", b.f.ports, b.f.ports / "COM3"}) {
-                 ASSERT_EQ(::lchown(p.c_str(), who, 0), 0) << p;
-             }
-         },
-         {"ports"},
-         true,
-         {},
-         0,
-         {"no permission: Permission denied", "its owner or a udev rule"},
-         "usermod",
-         0},
-        {"/tmp as configuration folder",
-         [](Bench& b, uid_t) {
-             fs::create_directory(b.shared);
-             fs::permissions(b.shared, fs::perms(01777));
-             b.absent.push_back(b.shared / "veltara");
-         },
-         program("COM3"),
-         false,
-         {"XDG_CONFIG_HOME=SHARED"},
-         2,
-         {"may be written by other users (mode 1777)", "a folder of your own"},
-         "chmod",
-         0},
-    };
+    const Drill drills[] = {{.name = "lock link",
+                             .plant =
+                                 [](Bench& b, uid_t who) {
+                                     ASSERT_EQ(::symlink("/dev/zero", b.lock.c_str()), 0);
+                                     ASSERT_EQ(::lchown(b.lock.c_str(), who, who), 0);
+                                     b.kept.push_back(b.lock);
+                                 },
+                             .args = program("LINE"),
+                             .asNobody = false,
+                             .environment = {},
+                             .code = 2,
+                             .words = {"a symbolic link of nobody", "is locked by /"},
+                             .notSaid = "",
+                             .sent = 0},
+                            {.name = "lock FIFO",
+                             .plant =
+                                 [](Bench& b, uid_t who) {
+                                     ASSERT_EQ(::mkfifo(b.lock.c_str(), 0666), 0);
+                                     ASSERT_EQ(::chown(b.lock.c_str(), who, who), 0);
+                                     b.kept.push_back(b.lock);
+                                 },
+                             .args = program("LINE"),
+                             .asNobody = false,
+                             .environment = {},
+                             .code = 2,
+                             .words = {"a FIFO of nobody"},
+                             .notSaid = "",
+                             .sent = 0},
+                            {.name = "live foreign lock (lockdev's format)",
+                             .plant =
+                                 [self](Bench& b, uid_t who) {
+                                     std::ofstream(b.lock)
+                                         << std::string(10 - self.size(), ' ') << self << '\n';
+                                     ASSERT_EQ(::chown(b.lock.c_str(), who, who), 0);
+                                     b.kept.push_back(b.lock);
+                                 },
+                             .args = program("LINE"),
+                             .asNobody = false,
+                             .environment = {},
+                             .code = 2,
+                             .words = {"is in use by PID " + self + " (cli_tests), lock file /"},
+                             .notSaid = "",
+                             .sent = 0},
+                            {.name = "live foreign lock, listed",
+                             .plant =
+                                 [self](Bench& b, uid_t) {
+                                     std::ofstream(b.lock) << self << "\nminicom\n";
+                                     b.mapTo(b.f.config, 3, b.line.path());
+                                     b.kept.push_back(b.lock);
+                                 },
+                             .args = {"ports"},
+                             .asNobody = false,
+                             .environment = {},
+                             .code = 0,
+                             .words = {"COM3  " + std::string("/dev/pts/"), "busy: ", "PID " + self},
+                             .notSaid = "",
+                             .sent = 0},
+                            {.name = "dead foreign lock is taken over",
+                             .plant =
+                                 [](Bench& b, uid_t who) {
+                                     std::ofstream(b.lock) << "   4194305\n";
+                                     ASSERT_EQ(::chown(b.lock.c_str(), who, who), 0);
+                                     b.absent.push_back(b.lock);
+                                 },
+                             .args = program("LINE"),
+                             .asNobody = false,
+                             .environment = {},
+                             .code = 1,
+                             .words = {},
+                             .notSaid = "",
+                             .sent = core::kConfigFrameSize},
+                            {.name = "assign through another user's link",
+                             .plant =
+                                 [](Bench& b, uid_t who) {
+                                     fs::create_directory(b.shared);
+                                     fs::permissions(b.shared, fs::perms(01777));
+                                     fs::create_symlink(b.line.path(), b.shared / "adapter-line3");
+                                     ASSERT_EQ(::lchown((b.shared / "adapter-line3").c_str(), who, who), 0);
+                                     b.absent.push_back(b.f.ports / "COM4");
+                                 },
+                             .args = {"ports", "--assign", "COM4", "shared/adapter-line3"},
+                             .asNobody = false,
+                             .environment = {},
+                             .code = 2,
+                             .words = {"belongs to nobody"},
+                             .notSaid = "",
+                             .sent = 0},
+                            {.name = "COM name through another user's link",
+                             .plant =
+                                 [](Bench& b, uid_t who) {
+                                     fs::create_directory(b.shared);
+                                     fs::permissions(b.shared, fs::perms(01777));
+                                     fs::create_symlink(b.line.path(), b.shared / "adapter-line3");
+                                     ASSERT_EQ(::lchown((b.shared / "adapter-line3").c_str(), who, who), 0);
+                                     b.mapTo(b.f.config, 4, (b.shared / "adapter-line3").string());
+                                 },
+                             .args = program("COM4"),
+                             .asNobody = false,
+                             .environment = {},
+                             .code = 2,
+                             .words = {"belongs to nobody and lies in"},
+                             .notSaid = "",
+                             .sent = 0},
+                            {.name = "stale link to another user's terminal",
+                             .plant =
+                                 [](Bench& b, uid_t who) {
+                                     ASSERT_EQ(::chown(b.line.path().c_str(), who, who), 0);
+                                     b.mapTo(b.f.config, 3, b.line.path());
+                                 },
+                             .args = program("COM3"),
+                             .asNobody = false,
+                             .environment = {},
+                             .code = 2,
+                             .words = {"is a terminal of nobody, not yours"},
+                             .notSaid = "",
+                             .sent = 0},
+                            {.name = "no HOME",
+                             .plant = [](Bench&, uid_t) {},
+                             .args = program("COM5"),
+                             .asNobody = true,
+                             .environment = {"-HOME", "-XDG_CONFIG_HOME"},
+                             .code = 2,
+                             .words = {"home folder"},
+                             .notSaid = "",
+                             .sent = 0},
+                            {.name = "relative XDG_CONFIG_HOME",
+                             .plant =
+                                 [](Bench& b, uid_t) {
+                                     b.mapTo(b.f.dir / "home" / ".config", 5, b.line.path());
+                                     b.mapTo(b.f.dir / "cfg", 5, b.other.path());
+                                 },
+                             .args = program("COM5"),
+                             .asNobody = false,
+                             .environment = {"XDG_CONFIG_HOME=cfg", "HOME=HOMEDIR"},
+                             .code = 1,
+                             .words = {},
+                             .notSaid = "",
+                             .sent = core::kConfigFrameSize},
+                            {.name = "root-only device",
+                             .plant =
+                                 [](Bench& b, uid_t who) {
+                                     ASSERT_EQ(::chown(b.line.path().c_str(), 0, 0), 0);
+                                     ASSERT_EQ(::chmod(b.line.path().c_str(), 0600), 0);
+                                     b.mapTo(b.f.config, 3, b.line.path());
+                                     for (const fs::path& p : {b.f.config, b.f.config / "veltara", b.f.ports,
+                                                               b.f.ports / "COM3"}) {
+                                         ASSERT_EQ(::lchown(p.c_str(), who, 0), 0) << p;
+                                     }
+                                 },
+                             .args = {"ports"},
+                             .asNobody = true,
+                             .environment = {},
+                             .code = 0,
+                             .words = {"no permission: Permission denied", "its owner or a udev rule"},
+                             .notSaid = "usermod",
+                             .sent = 0},
+                            {.name = "/tmp as configuration folder",
+                             .plant =
+                                 [](Bench& b, uid_t) {
+                                     fs::create_directory(b.shared);
+                                     fs::permissions(b.shared, fs::perms(01777));
+                                     b.absent.push_back(b.shared / "veltara");
+                                 },
+                             .args = program("COM3"),
+                             .asNobody = false,
+                             .environment = {"XDG_CONFIG_HOME=SHARED"},
+                             .code = 2,
+                             .words = {"may be written by other users (mode 1777)", "a folder of your own"},
+                             .notSaid = "chmod",
+                             .sent = 0}};
     for (const Drill& d : drills) {
         Bench b;
         ASSERT_TRUE(b.line.ok() && b.other.ok());

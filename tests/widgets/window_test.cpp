@@ -105,10 +105,11 @@ TEST(Window, LeavingABoxByTabOrClickTidiesIt) {
         const char* tidied;
         bool byClick;
     };
-    const Case cases[] = {{"txtCANMask1_0", "a", "0A", false},
-                          {"txtCANFilter1_0", "ff", "FF", true},
-                          {"txtOutputID1_0", "0ff", "0FF", false},
-                          {"txtPeriodmsCount", "7 ", "7 ", false}};  // no LostFocus rule
+    const Case cases[] = {
+        {.box = "txtCANMask1_0", .typed = "a", .tidied = "0A", .byClick = false},
+        {.box = "txtCANFilter1_0", .typed = "ff", .tidied = "FF", .byClick = true},
+        {.box = "txtOutputID1_0", .typed = "0ff", .tidied = "0FF", .byClick = false},
+        {.box = "txtPeriodmsCount", .typed = "7 ", .tidied = "7 ", .byClick = false}};  // no LostFocus rule
     WindowSession s;
     s.start();
     s.dialog.txtPeriodmsCount.setEnabled(true);
@@ -133,18 +134,38 @@ TEST(Window, FrameTypesCheckBoxesAndOptionsEnableAndDisableTheirBoxes) {
         std::vector<const char*> enabled, disabled;
     };
     const Case cases[] = {
-        {"cmbCANtrFrmType", "Extended", {"txtCANTrID1_2", "txtCANTrID1_3"}, {}},
-        {"cmbCANtrFrmType", "Standard", {"txtCANTrID1_1"}, {"txtCANTrID1_2", "txtCANTrID1_3"}},
-        {"cmbCANRecFrmType", "All", {}, {"txtCANMask1_0", "txtCANFilter1_1", "txtCANFilter2_3"}},
-        {"cmbCANRecFrmType", "Extended", {"txtCANMask1_3", "txtCANFilter1_0", "txtCANFilter2_2"}, {}},
-        {"cmbInputFrmType", "Extended", {"txtInputID1_3"}, {}},
-        {"cmbOutputFrmType", "Extended", {"txtOutputID1_2"}, {}},
-        {"ChkRS232RecID", nullptr, {}, {"cmbCANtrFrmType", "txtCANTrID1_0", "optCANTrMultiByte", "Label7"}},
-        {"ChkRS232RecID", nullptr, {"cmbCANtrFrmType", "txtCANTrID1_0", "Label7"}, {}},
-        {"chkOutputProtection", nullptr, {"txtOutputProtectValue"}, {}},
-        {"optInputPeriodTr", nullptr, {"txtPeriodmsCount"}, {}},
-        {"optInputChangeTr", nullptr, {}, {"txtPeriodmsCount"}},
-    };
+        {.control = "cmbCANtrFrmType",
+         .item = "Extended",
+         .enabled = {"txtCANTrID1_2", "txtCANTrID1_3"},
+         .disabled = {}},
+        {.control = "cmbCANtrFrmType",
+         .item = "Standard",
+         .enabled = {"txtCANTrID1_1"},
+         .disabled = {"txtCANTrID1_2", "txtCANTrID1_3"}},
+        {.control = "cmbCANRecFrmType",
+         .item = "All",
+         .enabled = {},
+         .disabled = {"txtCANMask1_0", "txtCANFilter1_1", "txtCANFilter2_3"}},
+        {.control = "cmbCANRecFrmType",
+         .item = "Extended",
+         .enabled = {"txtCANMask1_3", "txtCANFilter1_0", "txtCANFilter2_2"},
+         .disabled = {}},
+        {.control = "cmbInputFrmType", .item = "Extended", .enabled = {"txtInputID1_3"}, .disabled = {}},
+        {.control = "cmbOutputFrmType", .item = "Extended", .enabled = {"txtOutputID1_2"}, .disabled = {}},
+        {.control = "ChkRS232RecID",
+         .item = nullptr,
+         .enabled = {},
+         .disabled = {"cmbCANtrFrmType", "txtCANTrID1_0", "optCANTrMultiByte", "Label7"}},
+        {.control = "ChkRS232RecID",
+         .item = nullptr,
+         .enabled = {"cmbCANtrFrmType", "txtCANTrID1_0", "Label7"},
+         .disabled = {}},
+        {.control = "chkOutputProtection",
+         .item = nullptr,
+         .enabled = {"txtOutputProtectValue"},
+         .disabled = {}},
+        {.control = "optInputPeriodTr", .item = nullptr, .enabled = {"txtPeriodmsCount"}, .disabled = {}},
+        {.control = "optInputChangeTr", .item = nullptr, .enabled = {}, .disabled = {"txtPeriodmsCount"}}};
     WindowSession s;
     s.start();
     for (const Case& c : cases) {
@@ -180,13 +201,15 @@ TEST(Window, KeyboardAndMouseHabitsOfADesktopDialog) {
         std::size_t framesSent;  // after this key
     };
     const Key keys[] = {
-        {"btnProgramConfig", Qt::Key_Return, {}, 1},
-        {"btnProgramConfig", Qt::Key_Enter, Qt::KeypadModifier, 2},
-        {"btnProgramConfig", Qt::Key_Escape, {}, 2},
-        {"txtCANMask1_0", Qt::Key_Return, {}, 2},
-        {"txtCANMask1_0", Qt::Key_Escape, {}, 2},
-        {"CmbRS232BaudRate", Qt::Key_Return, {}, 2},
-    };
+        {.widget = "btnProgramConfig", .key = Qt::Key_Return, .modifiers = {}, .framesSent = 1},
+        {.widget = "btnProgramConfig",
+         .key = Qt::Key_Enter,
+         .modifiers = Qt::KeypadModifier,
+         .framesSent = 2},
+        {.widget = "btnProgramConfig", .key = Qt::Key_Escape, .modifiers = {}, .framesSent = 2},
+        {.widget = "txtCANMask1_0", .key = Qt::Key_Return, .modifiers = {}, .framesSent = 2},
+        {.widget = "txtCANMask1_0", .key = Qt::Key_Escape, .modifiers = {}, .framesSent = 2},
+        {.widget = "CmbRS232BaudRate", .key = Qt::Key_Return, .modifiers = {}, .framesSent = 2}};
     for (const Key& k : keys) {
         SCOPED_TRACE(k.widget);
         s.widget(k.widget)->setFocus(Qt::TabFocusReason);
