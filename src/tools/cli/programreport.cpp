@@ -12,10 +12,6 @@
 #include "hexbytes.h"
 #include "jsontext.h"
 
-#ifndef VELTARA_VERSION
-#define VELTARA_VERSION "0.0.0"
-#endif
-
 namespace veltara::cli {
 
 using namespace core;
@@ -80,7 +76,15 @@ std::string verdictReason(const ExchangeResult& result) {
 }
 
 const char* verdictMessage(Verdict verdict) {
-    return verdict == Verdict::Accepted ? Dialog::kConfigSucceeds : Dialog::kConfigFails;
+    switch (verdict) {
+        case Verdict::Accepted:
+            return Dialog::kConfigSucceeds;
+        case Verdict::PortNotOpen:
+            // What the window says when "Program Config" finds no open port.
+            return Dialog::kPortFailure;
+        default:
+            return Dialog::kConfigFails;
+    }
 }
 
 int verdictExitCode(Verdict verdict) {
