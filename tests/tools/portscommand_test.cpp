@@ -97,7 +97,7 @@ TEST(CliPorts, AssignLinksACommNameToASerialPortAndUnassignRemovesIt) {
          .linked = true},
         {.args = {"--json"},
          .code = 0,
-         .text = "{\"port\": \"COM3\", \"device\": \"" + pty.path() + "\"",
+         .text = "\"device\":\"" + pty.path() + "\",\"entry\":",
          .linked = true},
         {.args = {"--unassign", "COM3"}, .code = 0, .text = "COM3 unassigned", .linked = false}};
     for (const Step& step : steps) {

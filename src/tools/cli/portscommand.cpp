@@ -1,10 +1,14 @@
 #include "portscommand.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include <cstdio>
 #include <vector>
 
 #include "commands.h"
-#include "jsonwriter.h"
+#include "programreport.h"
 #include "serial/portauthority.h"
 #include "serial/serialdevices.h"
 
@@ -97,43 +101,58 @@ int listPorts(bool json, std::ostream& out) {
     }
     const std::string spare = freeComName(listed);
     if (json) {
-        std::vector<std::string> comItems;
+        // Paths are bytes: one that is not UTF-8 keeps its exact bytes in a "_hex" field beside it.
+        const auto textOrNull = [](QJsonObject& o, const QString& key, const std::string& text) {
+            if (text.empty()) {
+                o[key] = QJsonValue::Null;
+            } else {
+                addText(o, key, text);
+            }
+        };
+        QJsonArray comItems;
         for (const ComPort& p : listed) {
             const ports::ResolvedPort& r = p.resolved();
-            JsonObject o;
-            o.text("port", p.name).text("device", r.device);
-            r.entry.empty() ? o.null("entry") : o.text("entry", r.entry);
-            r.linkTarget.empty() ? o.null("link_target") : o.text("link_target", r.linkTarget);
-            o.flag("exists", p.state.exists).flag("opens", p.state.available);
-            o.text("reason", p.state.problem ? p.state.problem->text : std::string());
-            o.flag("refused", p.state.problem && p.state.problem->code == core::ErrorCode::Untrusted);
-            o.flag("busy", p.state.problem && p.state.problem->code == core::ErrorCode::Busy);
+            QJsonObject o;
+            o["port"] = QString::fromStdString(p.name);
+            addText(o, "device", r.device);
+            textOrNull(o, "entry", r.entry);
+            textOrNull(o, "link_target", r.linkTarget);
+            o["exists"] = p.state.exists;
+            o["opens"] = p.state.available;
+            addText(o, "reason", p.state.problem ? p.state.problem->text : std::string());
+            o["refused"] = p.state.problem && p.state.problem->code == core::ErrorCode::Untrusted;
+            o["busy"] = p.state.problem && p.state.problem->code == core::ErrorCode::Busy;
             if (p.state.holder) {
-                JsonObject holder;
-                holder.number("pid", p.state.holder->pid).text("program", p.state.holder->program);
-                p.state.holder->lockFile.empty() ? holder.null("lock_file")
-                                                 : holder.text("lock_file", p.state.holder->lockFile);
-                o.raw("holder", holder.str());
+                QJsonObject holder;
+                holder["pid"] = static_cast<qint64>(p.state.holder->pid);
+                addText(holder, "program", p.state.holder->program);
+                textOrNull(holder, "lock_file", p.state.holder->lockFile);
+                o["holder"] = holder;
             } else {
-                o.null("holder");
+                o["holder"] = QJsonValue::Null;
             }
-            comItems.push_back(o.str());
+            comItems.append(o);
         }
-        std::vector<std::string> deviceItems;
+        QJsonArray deviceItems;
         for (const qt::SerialDevice& d : devices) {
-            JsonObject o;
-            o.text("device", d.device)
-                .text("description", d.description)
-                .text("manufacturer", d.manufacturer);
-            d.vendorId ? o.number("vendor_id", *d.vendorId) : o.null("vendor_id");
-            d.productId ? o.number("product_id", *d.productId) : o.null("product_id");
-            o.text("serial_number", d.serialNumber);
-            d.byId.empty() ? o.null("by_id") : o.text("by_id", d.byId);
-            o.raw("com_ports", jsonStringArray(comNames(d)));
-            deviceItems.push_back(o.str());
+            QJsonObject o;
+            addText(o, "device", d.device);
+            addText(o, "description", d.description);
+            addText(o, "manufacturer", d.manufacturer);
+            o["vendor_id"] = d.vendorId ? QJsonValue(*d.vendorId) : QJsonValue(QJsonValue::Null);
+            o["product_id"] = d.productId ? QJsonValue(*d.productId) : QJsonValue(QJsonValue::Null);
+            addText(o, "serial_number", d.serialNumber);
+            textOrNull(o, "by_id", d.byId);
+            QJsonArray names;
+            for (const std::string& name : comNames(d)) {
+                names.append(QString::fromStdString(name));
+            }
+            o["com_ports"] = names;
+            deviceItems.append(o);
         }
-        out << JsonObject().raw("com_ports", jsonArray(comItems)).raw("devices", jsonArray(deviceItems)).str()
-            << '\n';
+        const QJsonObject document{
+            {"version", VELTARA_VERSION}, {"com_ports", comItems}, {"devices", deviceItems}};
+        out << QJsonDocument(document).toJson(QJsonDocument::Compact).toStdString() << '\n';
         return kExitSuccess;
     }
     for (const ComPort& p : listed) {
