@@ -16,8 +16,8 @@ struct RowRef {
 };
 
 RowRef rowOf(Dialog& d, IdRow row) {
-    const IdentifierRowSpec& spec = identifierRow(row);
-    return {d.*spec.boxes, d.*spec.bytes, d.*spec.frameType};
+    const IdentifierRowSpec& rowSpec = identifierRow(row);
+    return {d.*rowSpec.boxes, d.*rowSpec.bytes, d.*rowSpec.frameType};
 }
 
 constexpr int kStandard = 0, kExtended = 1, kAll = 2, kNone = -1;

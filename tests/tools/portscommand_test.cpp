@@ -239,192 +239,162 @@ TEST(CliPorts, DrillsAsAnotherUserNothingReachesALineItShouldNot) {
             fs::create_directories(config / "veltara" / "ports");
             fs::create_symlink(target, config / "veltara" / "ports" / ("COM" + std::to_string(port)));
         }
+        void makeShared() const {
+            fs::create_directory(shared);
+            fs::permissions(shared, fs::perms(01777));
+        }
+        // What a neighbour leaves in the shared folder: a link of theirs to the line meant.
+        fs::path plantSharedLink(uid_t owner) const {
+            makeShared();
+            const fs::path link = shared / "adapter-line3";
+            fs::create_symlink(line.path(), link);
+            EXPECT_EQ(::lchown(link.c_str(), owner, owner), 0);
+            return link;
+        }
     };
     struct Drill {
         const char* name;
         std::function<void(Bench&, uid_t nobody)> plant;
         QStringList args;
-        bool asNobody;
-        std::vector<std::string> environment;
+        bool asNobody = false;
+        std::vector<std::string> environment = {};
         int code;
-        std::vector<std::string> words;  // in what it prints
-        std::string notSaid;
+        std::vector<std::string> words = {};  // in what it prints
+        std::string notSaid = {};
         std::size_t sent;  // bytes that reach the line meant
     };
     const auto program = [](const char* port) {
         return QStringList{"program", "--defaults", "--port", port};
     };
     const std::string self = std::to_string(::getpid());
-    const Drill drills[] = {{.name = "lock link",
-                             .plant =
-                                 [](Bench& b, uid_t who) {
-                                     ASSERT_EQ(::symlink("/dev/zero", b.lock.c_str()), 0);
-                                     ASSERT_EQ(::lchown(b.lock.c_str(), who, who), 0);
-                                     b.kept.push_back(b.lock);
-                                 },
-                             .args = program("LINE"),
-                             .asNobody = false,
-                             .environment = {},
-                             .code = 2,
-                             .words = {"a symbolic link of nobody", "is locked by /"},
-                             .notSaid = "",
-                             .sent = 0},
-                            {.name = "lock FIFO",
-                             .plant =
-                                 [](Bench& b, uid_t who) {
-                                     ASSERT_EQ(::mkfifo(b.lock.c_str(), 0666), 0);
-                                     ASSERT_EQ(::chown(b.lock.c_str(), who, who), 0);
-                                     b.kept.push_back(b.lock);
-                                 },
-                             .args = program("LINE"),
-                             .asNobody = false,
-                             .environment = {},
-                             .code = 2,
-                             .words = {"a FIFO of nobody"},
-                             .notSaid = "",
-                             .sent = 0},
-                            {.name = "live foreign lock (lockdev's format)",
-                             .plant =
-                                 [self](Bench& b, uid_t who) {
-                                     std::ofstream(b.lock)
-                                         << std::string(10 - self.size(), ' ') << self << '\n';
-                                     ASSERT_EQ(::chown(b.lock.c_str(), who, who), 0);
-                                     b.kept.push_back(b.lock);
-                                 },
-                             .args = program("LINE"),
-                             .asNobody = false,
-                             .environment = {},
-                             .code = 2,
-                             .words = {"is in use by PID " + self + " (cli_tests), lock file /"},
-                             .notSaid = "",
-                             .sent = 0},
-                            {.name = "live foreign lock, listed",
-                             .plant =
-                                 [self](Bench& b, uid_t) {
-                                     std::ofstream(b.lock) << self << "\nminicom\n";
-                                     b.mapTo(b.f.config, 3, b.line.path());
-                                     b.kept.push_back(b.lock);
-                                 },
-                             .args = {"ports"},
-                             .asNobody = false,
-                             .environment = {},
-                             .code = 0,
-                             .words = {"COM3  " + std::string("/dev/pts/"), "busy: ", "PID " + self},
-                             .notSaid = "",
-                             .sent = 0},
-                            {.name = "dead foreign lock is taken over",
-                             .plant =
-                                 [](Bench& b, uid_t who) {
-                                     std::ofstream(b.lock) << "   4194305\n";
-                                     ASSERT_EQ(::chown(b.lock.c_str(), who, who), 0);
-                                     b.absent.push_back(b.lock);
-                                 },
-                             .args = program("LINE"),
-                             .asNobody = false,
-                             .environment = {},
-                             .code = 1,
-                             .words = {},
-                             .notSaid = "",
-                             .sent = core::kConfigFrameSize},
-                            {.name = "assign through another user's link",
-                             .plant =
-                                 [](Bench& b, uid_t who) {
-                                     fs::create_directory(b.shared);
-                                     fs::permissions(b.shared, fs::perms(01777));
-                                     fs::create_symlink(b.line.path(), b.shared / "adapter-line3");
-                                     ASSERT_EQ(::lchown((b.shared / "adapter-line3").c_str(), who, who), 0);
-                                     b.absent.push_back(b.f.ports / "COM4");
-                                 },
-                             .args = {"ports", "--assign", "COM4", "shared/adapter-line3"},
-                             .asNobody = false,
-                             .environment = {},
-                             .code = 2,
-                             .words = {"belongs to nobody"},
-                             .notSaid = "",
-                             .sent = 0},
-                            {.name = "COM name through another user's link",
-                             .plant =
-                                 [](Bench& b, uid_t who) {
-                                     fs::create_directory(b.shared);
-                                     fs::permissions(b.shared, fs::perms(01777));
-                                     fs::create_symlink(b.line.path(), b.shared / "adapter-line3");
-                                     ASSERT_EQ(::lchown((b.shared / "adapter-line3").c_str(), who, who), 0);
-                                     b.mapTo(b.f.config, 4, (b.shared / "adapter-line3").string());
-                                 },
-                             .args = program("COM4"),
-                             .asNobody = false,
-                             .environment = {},
-                             .code = 2,
-                             .words = {"belongs to nobody and lies in"},
-                             .notSaid = "",
-                             .sent = 0},
-                            {.name = "stale link to another user's terminal",
-                             .plant =
-                                 [](Bench& b, uid_t who) {
-                                     ASSERT_EQ(::chown(b.line.path().c_str(), who, who), 0);
-                                     b.mapTo(b.f.config, 3, b.line.path());
-                                 },
-                             .args = program("COM3"),
-                             .asNobody = false,
-                             .environment = {},
-                             .code = 2,
-                             .words = {"is a terminal of nobody, not yours"},
-                             .notSaid = "",
-                             .sent = 0},
-                            {.name = "no HOME",
-                             .plant = [](Bench&, uid_t) {},
-                             .args = program("COM5"),
-                             .asNobody = true,
-                             .environment = {"-HOME", "-XDG_CONFIG_HOME"},
-                             .code = 2,
-                             .words = {"home folder"},
-                             .notSaid = "",
-                             .sent = 0},
-                            {.name = "relative XDG_CONFIG_HOME",
-                             .plant =
-                                 [](Bench& b, uid_t) {
-                                     b.mapTo(b.f.dir / "home" / ".config", 5, b.line.path());
-                                     b.mapTo(b.f.dir / "cfg", 5, b.other.path());
-                                 },
-                             .args = program("COM5"),
-                             .asNobody = false,
-                             .environment = {"XDG_CONFIG_HOME=cfg", "HOME=HOMEDIR"},
-                             .code = 1,
-                             .words = {},
-                             .notSaid = "",
-                             .sent = core::kConfigFrameSize},
-                            {.name = "root-only device",
-                             .plant =
-                                 [](Bench& b, uid_t who) {
-                                     ASSERT_EQ(::chown(b.line.path().c_str(), 0, 0), 0);
-                                     ASSERT_EQ(::chmod(b.line.path().c_str(), 0600), 0);
-                                     b.mapTo(b.f.config, 3, b.line.path());
-                                     for (const fs::path& p : {b.f.config, b.f.config / "veltara", b.f.ports,
-                                                               b.f.ports / "COM3"}) {
-                                         ASSERT_EQ(::lchown(p.c_str(), who, 0), 0) << p;
-                                     }
-                                 },
-                             .args = {"ports"},
-                             .asNobody = true,
-                             .environment = {},
-                             .code = 0,
-                             .words = {"no permission: Permission denied", "its owner or a udev rule"},
-                             .notSaid = "usermod",
-                             .sent = 0},
-                            {.name = "/tmp as configuration folder",
-                             .plant =
-                                 [](Bench& b, uid_t) {
-                                     fs::create_directory(b.shared);
-                                     fs::permissions(b.shared, fs::perms(01777));
-                                     b.absent.push_back(b.shared / "veltara");
-                                 },
-                             .args = program("COM3"),
-                             .asNobody = false,
-                             .environment = {"XDG_CONFIG_HOME=SHARED"},
-                             .code = 2,
-                             .words = {"may be written by other users (mode 1777)", "a folder of your own"},
-                             .notSaid = "chmod",
-                             .sent = 0}};
+    const Drill drills[] = {
+        {.name = "lock link",
+         .plant =
+             [](Bench& b, uid_t who) {
+                 ASSERT_EQ(::symlink("/dev/zero", b.lock.c_str()), 0);
+                 ASSERT_EQ(::lchown(b.lock.c_str(), who, who), 0);
+                 b.kept.push_back(b.lock);
+             },
+         .args = program("LINE"),
+         .code = 2,
+         .words = {"a symbolic link of nobody", "is locked by /"},
+         .sent = 0},
+        {.name = "lock FIFO",
+         .plant =
+             [](Bench& b, uid_t who) {
+                 ASSERT_EQ(::mkfifo(b.lock.c_str(), 0666), 0);
+                 ASSERT_EQ(::chown(b.lock.c_str(), who, who), 0);
+                 b.kept.push_back(b.lock);
+             },
+         .args = program("LINE"),
+         .code = 2,
+         .words = {"a FIFO of nobody"},
+         .sent = 0},
+        {.name = "live foreign lock (lockdev's format)",
+         .plant =
+             [self](Bench& b, uid_t who) {
+                 std::ofstream(b.lock) << std::string(10 - self.size(), ' ') << self << '\n';
+                 ASSERT_EQ(::chown(b.lock.c_str(), who, who), 0);
+                 b.kept.push_back(b.lock);
+             },
+         .args = program("LINE"),
+         .code = 2,
+         .words = {"is in use by PID " + self + " (cli_tests), lock file /"},
+         .sent = 0},
+        {.name = "live foreign lock, listed",
+         .plant =
+             [self](Bench& b, uid_t) {
+                 std::ofstream(b.lock) << self << "\nminicom\n";
+                 b.mapTo(b.f.config, 3, b.line.path());
+                 b.kept.push_back(b.lock);
+             },
+         .args = {"ports"},
+         .code = 0,
+         .words = {"COM3  " + std::string("/dev/pts/"), "busy: ", "PID " + self},
+         .sent = 0},
+        {.name = "dead foreign lock is taken over",
+         .plant =
+             [](Bench& b, uid_t who) {
+                 std::ofstream(b.lock) << "   4194305\n";
+                 ASSERT_EQ(::chown(b.lock.c_str(), who, who), 0);
+                 b.absent.push_back(b.lock);
+             },
+         .args = program("LINE"),
+         .code = 1,
+         .sent = core::kConfigFrameSize},
+        {.name = "assign through another user's link",
+         .plant =
+             [](Bench& b, uid_t who) {
+                 b.plantSharedLink(who);
+                 b.absent.push_back(b.f.ports / "COM4");
+             },
+         .args = {"ports", "--assign", "COM4", "shared/adapter-line3"},
+         .code = 2,
+         .words = {"belongs to nobody"},
+         .sent = 0},
+        {.name = "COM name through another user's link",
+         .plant = [](Bench& b, uid_t who) { b.mapTo(b.f.config, 4, b.plantSharedLink(who).string()); },
+         .args = program("COM4"),
+         .code = 2,
+         .words = {"belongs to nobody and lies in"},
+         .sent = 0},
+        {.name = "stale link to another user's terminal",
+         .plant =
+             [](Bench& b, uid_t who) {
+                 ASSERT_EQ(::chown(b.line.path().c_str(), who, who), 0);
+                 b.mapTo(b.f.config, 3, b.line.path());
+             },
+         .args = program("COM3"),
+         .code = 2,
+         .words = {"is a terminal of nobody, not yours"},
+         .sent = 0},
+        {.name = "no HOME",
+         .plant = [](Bench&, uid_t) {},
+         .args = program("COM5"),
+         .asNobody = true,
+         .environment = {"-HOME", "-XDG_CONFIG_HOME"},
+         .code = 2,
+         .words = {"home folder"},
+         .sent = 0},
+        {.name = "relative XDG_CONFIG_HOME",
+         .plant =
+             [](Bench& b, uid_t) {
+                 b.mapTo(b.f.dir / "home" / ".config", 5, b.line.path());
+                 b.mapTo(b.f.dir / "cfg", 5, b.other.path());
+             },
+         .args = program("COM5"),
+         .environment = {"XDG_CONFIG_HOME=cfg", "HOME=HOMEDIR"},
+         .code = 1,
+         .sent = core::kConfigFrameSize},
+        {.name = "root-only device",
+         .plant =
+             [](Bench& b, uid_t who) {
+                 ASSERT_EQ(::chown(b.line.path().c_str(), 0, 0), 0);
+                 ASSERT_EQ(::chmod(b.line.path().c_str(), 0600), 0);
+                 b.mapTo(b.f.config, 3, b.line.path());
+                 for (const fs::path& p :
+                      {b.f.config, b.f.config / "veltara", b.f.ports, b.f.ports / "COM3"}) {
+                     ASSERT_EQ(::lchown(p.c_str(), who, 0), 0) << p;
+                 }
+             },
+         .args = {"ports"},
+         .asNobody = true,
+         .code = 0,
+         .words = {"no permission: Permission denied", "its owner or a udev rule"},
+         .notSaid = "usermod",
+         .sent = 0},
+        {.name = "/tmp as configuration folder",
+         .plant =
+             [](Bench& b, uid_t) {
+                 b.makeShared();
+                 b.absent.push_back(b.shared / "veltara");
+             },
+         .args = program("COM3"),
+         .environment = {"XDG_CONFIG_HOME=SHARED"},
+         .code = 2,
+         .words = {"may be written by other users (mode 1777)", "a folder of your own"},
+         .notSaid = "chmod",
+         .sent = 0}};
     for (const Drill& d : drills) {
         Bench b;
         ASSERT_TRUE(b.line.ok() && b.other.ok());

@@ -44,9 +44,9 @@ void Dialog::buildControls() {
         m_controls.push_back(&c);
     };
 
-    for (const ControlSpec& spec : dialogLayout()) {
-        place(spec.control(*this), spec.name, spec.container ? findControl(spec.container) : nullptr,
-              spec.caption, spec.tab, spec.geometry, spec.appearance);
+    for (const LayoutEntry& entry : dialogLayout()) {
+        place(entry.control(*this), entry.name, entry.container ? findControl(entry.container) : nullptr,
+              entry.caption, entry.tab, entry.geometry, entry.appearance);
     }
     CmbCOM.initItems(kComPorts);
     CmbRS232BaudRate.initItems(kRs232Rates);
@@ -111,9 +111,9 @@ const Control* Dialog::labelOf(const Control& input) const {
             return &(this->*rowSpec.label);
         }
     }
-    for (const ControlSpec& spec : dialogLayout()) {
-        if (spec.label != nullptr && input.name() == spec.name) {
-            return findControl(spec.label);
+    for (const LayoutEntry& entry : dialogLayout()) {
+        if (entry.label != nullptr && input.name() == entry.name) {
+            return findControl(entry.label);
         }
     }
     return nullptr;

@@ -14,7 +14,7 @@ Control& member(Dialog& dialog) {
 }
 
 // Frames come before what they hold; the dialog sorts the controls by tab index afterwards.
-const ControlSpec kLayout[] = {
+const LayoutEntry kLayout[] = {
     {.name = "btnProgramConfig",
      .control = member<&Dialog::btnProgramConfig>,
      .caption = "Program Config",
@@ -305,7 +305,7 @@ const ControlSpec kLayout[] = {
 
 }  // namespace
 
-std::span<const ControlSpec> dialogLayout() {
+std::span<const LayoutEntry> dialogLayout() {
     return kLayout;
 }
 

@@ -14,7 +14,7 @@ class Dialog;
 // is its kind), the frame it sits in, its caption, tab index, place and size (twips within its frame),
 // look, and the label it is read with, which names it to screen readers and on the command line. The
 // identifier rows' boxes come from their own table (identifierrows.h), which names their labels too.
-struct ControlSpec {
+struct LayoutEntry {
     const char* name;
     Control& (*control)(Dialog&);
     const char* container = nullptr;
@@ -25,7 +25,7 @@ struct ControlSpec {
     const char* label = nullptr;
 };
 
-std::span<const ControlSpec> dialogLayout();
+std::span<const LayoutEntry> dialogLayout();
 
 // A caption as it is read aloud or named: without the spaces and colons around it ("Mask: ").
 std::string plainCaption(std::string_view caption);

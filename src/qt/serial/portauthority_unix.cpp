@@ -402,21 +402,6 @@ std::string hostName() {
     return ::gethostname(name.data(), name.size() - 1) == 0 ? std::string(name.data()) : std::string();
 }
 
-std::string printable(std::string_view text) {
-    std::string shown;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7f) {
-            std::array<char, 8> escaped{};
-            std::snprintf(escaped.data(), escaped.size(), "\\x%02x", byte);
-            shown += escaped.data();
-        } else {
-            shown += c;
-        }
-    }
-    return shown;
-}
-
 enum class LockState { Free, Held, Stale, Unreadable };
 
 struct Lock {

@@ -73,21 +73,6 @@ std::string freeComName(const std::vector<ComPort>& listed) {
     return "COMn";
 }
 
-// Control characters in a name (a link's target may hold a newline) would forge lines of the listing.
-std::string shown(const std::string& text) {
-    std::string out;
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned char>(c));
-            out += escaped;
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
 int listPorts(bool json, std::ostream& out) {
     const std::vector<qt::SerialDevice> devices = qt::serialDevices();
     std::vector<ComPort> listed;
@@ -157,25 +142,25 @@ int listPorts(bool json, std::ostream& out) {
     }
     for (const ComPort& p : listed) {
         const ports::ResolvedPort& r = p.resolved();
-        out << p.name << "  " << shown(r.device.empty() ? "-" : r.device) << "  "
-            << shown(stateText(p.state));
+        out << p.name << "  " << ports::printable(r.device.empty() ? "-" : r.device) << "  "
+            << ports::printable(stateText(p.state));
         if (p.adapter && !qt::adapterText(*p.adapter).empty()) {
-            out << "  " << shown(qt::adapterText(*p.adapter));
+            out << "  " << ports::printable(qt::adapterText(*p.adapter));
         }
         if (!r.linkTarget.empty()) {
-            out << "  (" << shown(r.entry) << " -> " << shown(r.linkTarget) << ")";
+            out << "  (" << ports::printable(r.entry) << " -> " << ports::printable(r.linkTarget) << ")";
         } else if (r.entry.empty() && p.adapter && !p.adapter->byId.empty()) {
             out << "  (fixed name; keep it across replugging: "
-                << shown(ports::assignCommand(p.name, *p.adapter)) << ")";
+                << ports::printable(ports::assignCommand(p.name, *p.adapter)) << ")";
         }
         out << '\n';
     }
     out << "\nSerial devices:" << (devices.empty() ? " none found\n" : "\n");
     for (const qt::SerialDevice& d : devices) {
         const std::vector<std::string> names = comNames(d);
-        out << shown(d.device) << "  ";
+        out << ports::printable(d.device) << "  ";
         if (names.empty()) {
-            out << "no COM name (map it: " << shown(ports::assignCommand(spare, d)) << ")";
+            out << "no COM name (map it: " << ports::printable(ports::assignCommand(spare, d)) << ")";
         }
         for (std::size_t i = 0; i < names.size(); ++i) {
             out << (i > 0 ? " " : "") << names[i];
@@ -185,7 +170,7 @@ int listPorts(bool json, std::ostream& out) {
               d.vendorId && d.productId ? "USB " + hex4(*d.vendorId) + ":" + hex4(*d.productId) : "",
               d.serialNumber.empty() ? "" : "serial number " + d.serialNumber, d.byId}) {
             if (!part.empty()) {
-                out << "  " << shown(part);
+                out << "  " << ports::printable(part);
             }
         }
         out << '\n';
@@ -196,7 +181,7 @@ int listPorts(bool json, std::ostream& out) {
 int comNumberOrError(const std::string& name, std::ostream& err) {
     const int number = ports::parseComName(name);
     if (number == 0) {
-        err << "veltara-cli: " << shown(name) << " is not a COM name: use COM1 to COM8\n";
+        err << "veltara-cli: " << ports::printable(name) << " is not a COM name: use COM1 to COM8\n";
     }
     return number;
 }
@@ -208,12 +193,12 @@ int assign(const std::string& name, const std::string& device, std::ostream& out
     }
     const core::Result<ports::Assignment> assigned = ports::assignPort(number, device);
     if (!assigned) {
-        err << "veltara-cli: " << shown(assigned.error().text) << '\n';
+        err << "veltara-cli: " << ports::printable(assigned.error().text) << '\n';
         return kExitUsageOrIo;
     }
-    out << ports::comName(number) << " -> " << shown(assigned.value().target);
+    out << ports::comName(number) << " -> " << ports::printable(assigned.value().target);
     if (!assigned.value().replaced.empty()) {
-        out << " (replaced " << shown(assigned.value().replaced) << ")";
+        out << " (replaced " << ports::printable(assigned.value().replaced) << ")";
     }
     out << '\n';
     return kExitSuccess;
@@ -226,7 +211,7 @@ int unassign(const std::string& name, std::ostream& out, std::ostream& err) {
     }
     const core::Result<bool> removed = ports::unassignPort(number);
     if (!removed) {
-        err << "veltara-cli: " << shown(removed.error().text) << '\n';
+        err << "veltara-cli: " << ports::printable(removed.error().text) << '\n';
         return kExitUsageOrIo;
     }
     out << ports::comName(number) << (removed.value() ? " unassigned" : " is not assigned; nothing to do")
