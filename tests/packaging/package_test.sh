@@ -25,7 +25,8 @@ dpkg-deb -c "$deb" | awk '{print $NF}' | sed 's|^\./|/|' | grep -v '/$' | sort >
   for s in 16 32 48 64 128 256; do echo "/usr/share/icons/hicolor/${s}x$s/apps/veltara.png"; done
   printf '%s\n' /usr/share/applications/veltara.desktop /usr/share/icons/hicolor/scalable/apps/veltara.svg \
     /usr/share/doc/veltara/README.md /usr/share/doc/veltara/changelog.gz /usr/share/doc/veltara/copyright \
-    /usr/share/lintian/overrides/veltara
+    /usr/share/doc/veltara/docs/veltara-window.png /usr/share/doc/veltara/docs/settings-file.md \
+    /usr/share/doc/veltara/docs/frame.md /usr/share/lintian/overrides/veltara
 } | sort > "$work/expected"
 diff -u "$work/expected" "$work/files" || fail "the package's file list differs"
 
@@ -72,6 +73,20 @@ done
   fail "the copyright file is not machine-readable"
 has "^veltara \($version\) " "$(zcat "$root/usr/share/doc/veltara/changelog.gz" | sed -n 1p)" ||
   fail "the changelog does not start with version $version"
+
+# The README and the pages beside it are read where they are installed: every relative link and
+# picture leads to a file of the package, except the developer page, which the README names as being
+# in the source tree; and the README names no build tree.
+doc="$root/usr/share/doc/veltara"
+source_tree_only="docs/development.md"
+for page in "$doc/README.md" "$doc"/docs/*.md; do
+  for target in $( (grep -oE '\]\([^)#[:space:]]+' "$page" || true) | sed 's/^](//'); do
+    case "$target" in http://* | https://* | mailto:*) continue ;; esac
+    [ "$page" = "$doc/README.md" ] && [ "$target" = "$source_tree_only" ] && continue
+    [ -e "$(dirname "$page")/$target" ] || fail "${page#"$root"} links to $target, which the package lacks"
+  done
+done
+! grep -En '(^|[^[:alnum:]_])build/' "$doc/README.md" || fail "the installed README names a build tree"
 
 grep -q '^Exec=veltara$' "$root/usr/share/applications/veltara.desktop" || fail "the desktop entry runs no veltara"
 for s in 16 32 48 64 128 256; do
