@@ -6,11 +6,12 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <functional>
 #include <thread>
 
 #include "factoryframe.h"
 #include "link/configframe.h"
-#include "link/framedescription.h"
+#include "link/framefields.h"
 
 namespace veltara::sim {
 namespace {
@@ -53,9 +54,16 @@ struct SimulatorBench {
 
     // Serves the simulator for `duration` and returns what it sent back meanwhile.
     Bytes serve(std::chrono::milliseconds duration) {
-        Bytes got;
         const auto end = std::chrono::steady_clock::now() + duration;
-        while (std::chrono::steady_clock::now() < end) {
+        return serveUntil([end](const Bytes&) { return std::chrono::steady_clock::now() >= end; });
+    }
+
+    // Serves the simulator until `done` says what it waits for has happened, or until a deadline far
+    // beyond any wait here.
+    Bytes serveUntil(const std::function<bool(const Bytes&)>& done) {
+        Bytes got;
+        const auto deadline = std::chrono::steady_clock::now() + 20s;
+        while (!done(got) && std::chrono::steady_clock::now() < deadline) {
             EXPECT_TRUE(simulator.step(5ms));
             std::uint8_t buffer[64];
             for (ssize_t n; (n = ::read(client, buffer, sizeof buffer)) > 0;) {
@@ -94,7 +102,7 @@ TEST(ConverterSimulator, AnswersAsItsReplyModeSays) {
         {ReplyMode::Double, {0x55, 0x55}, "tx [2] 55 55  reply to frame 1"},
         {ReplyMode::Late, {}, "-- reply to frame 1 due in 1.5 s"},
     };
-    const std::string decoded = core::describeFrameLine(core::decodeConfigFrame(kFactoryFrame).value());
+    const std::string decoded = core::describeFrameLine(core::FrameView(kFactoryFrame.data(), 33));
     for (const Case& c : cases) {
         SimulatorBench bench;
         ASSERT_GE(bench.client, 0);
@@ -146,6 +154,41 @@ TEST(ConverterSimulator, FindsFramesInPiecesAndAfterNoise) {
     EXPECT_EQ(bench.simulator.framesReceived(), 2);
 }
 
+TEST(ConverterSimulator, APartialFrameIsDiscardedOnceTheGapPassesThoughNothingFollows) {
+    SimulatorBench bench;
+    bench.write({0x03, 0x00, 0x05});
+    bench.serveUntil([&bench](const Bytes&) { return !bench.lines.empty(); });
+    EXPECT_EQ(bench.lines, std::vector<std::string>{
+                               kStamp + std::string("rx [3] 03 00 05  discarded: an incomplete frame")});
+}
+
+TEST(ConverterSimulator, MarksFramesTheDialogNeverSendsAndStrictRefusesThem) {
+    Bytes odd = kFactoryFrame;
+    odd[core::frame::kCanBaud] = 0x99;
+    odd[core::frame::kChecksum] = core::frameChecksum(odd);
+    const std::string mark = " (the dialog never sends this: CAN bit rate code 0x99)";
+    struct Case {
+        ReplyMode mode;
+        const Bytes& frame;
+        std::uint8_t reply;
+        std::string mark;
+    };
+    const Case cases[] = {
+        {ReplyMode::Strict, kFactoryFrame, kAck, ""},
+        {ReplyMode::Strict, odd, kNak, mark},
+        {ReplyMode::Ack, odd, kAck, mark},
+    };
+    for (const Case& c : cases) {
+        SimulatorBench bench;
+        bench.simulator.setReplyMode(c.mode);
+        bench.write(c.frame);
+        EXPECT_EQ(bench.serveUntil([](const Bytes& got) { return !got.empty(); }), Bytes{c.reply});
+        ASSERT_FALSE(bench.lines.empty());
+        EXPECT_EQ(bench.lines[0], kStamp + std::string("rx [33] ") + hex(c.frame) + "  frame 1" + c.mark +
+                                      ": " + core::describeFrameLine(core::FrameView(c.frame.data(), 33)));
+    }
+}
+
 TEST(ConverterSimulator, TwoFramesInOneReadAreAnsweredTwice) {
     SimulatorBench bench;
     Bytes two = kFactoryFrame;
@@ -165,8 +208,8 @@ TEST(ConverterSimulator, HangingUpClosesTheDeviceUnderItsUser) {
 }
 
 TEST(ConverterSimulator, ReplyModesByName) {
-    for (ReplyMode mode :
-         {ReplyMode::Ack, ReplyMode::Silent, ReplyMode::Nak, ReplyMode::Double, ReplyMode::Late}) {
+    for (ReplyMode mode : {ReplyMode::Ack, ReplyMode::Silent, ReplyMode::Nak, ReplyMode::Double,
+                           ReplyMode::Late, ReplyMode::Strict}) {
         EXPECT_EQ(parseReplyMode(replyModeName(mode)), mode);
     }
     for (const char* text : {"", "ACK", "acknowledge", "late "}) {
