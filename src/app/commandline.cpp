@@ -1,89 +1,85 @@
 #include "commandline.h"
 
-#include <algorithm>
 #include <array>
+#include <vector>
+
+#include "commandline/commandline.h"
 
 namespace veltara::app {
 
 namespace {
 
-// The options that QGuiApplication, QApplication and the X11 platform plugin take out of argv.
-constexpr std::array<std::string_view, 16> kQtOptionsWithValue = {"platform",
-                                                                  "platformpluginpath",
-                                                                  "platformtheme",
-                                                                  "plugin",
-                                                                  "qwindowgeometry",
-                                                                  "geometry",
-                                                                  "qwindowtitle",
-                                                                  "title",
-                                                                  "qwindowicon",
-                                                                  "icon",
-                                                                  "session",
-                                                                  "style",
-                                                                  "stylesheet",
-                                                                  "display",
-                                                                  "name",
-                                                                  "visual"};
-constexpr std::array<std::string_view, 6> kQtFlags = {"reverse", "testability", "widgetcount",
-                                                      "sync",    "nograb",      "dograb"};
-constexpr std::array<std::string_view, 3> kQtOptionsWithJoinedValue = {
-    "style=", "stylesheet=", "qmljsdebugger="};
+using commandline::Option;
 
-template <std::size_t N>
-bool contains(const std::array<std::string_view, N>& list, std::string_view name) {
-    return std::find(list.begin(), list.end(), name) != list.end();
+// The options that QGuiApplication, QApplication and the X11 platform plugin take out of argv, with one
+// dash or two as Qt takes them; they are left in argv for QApplication.
+constexpr Option qtValue(std::string_view name) {
+    return {.name = name, .valueName = "VALUE", .repeatable = true, .singleDash = true, .hidden = true};
+}
+constexpr Option qtFlag(std::string_view name) {
+    return {.name = name, .repeatable = true, .singleDash = true, .hidden = true};
 }
 
-bool startsWithAny(std::string_view name) {
-    return std::any_of(kQtOptionsWithJoinedValue.begin(), kQtOptionsWithJoinedValue.end(),
-                       [name](std::string_view prefix) { return name.starts_with(prefix); });
-}
-
-CommandLine usageError(std::string text) {
-    return {CommandLine::Action::UsageError, std::move(text) + "; see 'veltara --help'"};
-}
+constexpr std::array kOptions{
+    commandline::kHelpOption,
+    commandline::kVersionOption,
+    qtValue("platform"),
+    qtValue("platformpluginpath"),
+    qtValue("platformtheme"),
+    qtValue("plugin"),
+    qtValue("qwindowgeometry"),
+    qtValue("geometry"),
+    qtValue("qwindowtitle"),
+    qtValue("title"),
+    qtValue("qwindowicon"),
+    qtValue("icon"),
+    qtValue("session"),
+    qtValue("style"),
+    qtValue("stylesheet"),
+    qtValue("display"),
+    qtValue("name"),
+    qtValue("visual"),
+    qtValue("qmljsdebugger"),
+    qtFlag("reverse"),
+    qtFlag("testability"),
+    qtFlag("widgetcount"),
+    qtFlag("sync"),
+    qtFlag("nograb"),
+    qtFlag("dograb"),
+};
 
 }  // namespace
 
-const char* const kHelpText = R"(Usage: veltara [--help | --version] [Qt options]
-
-Opens the configuration dialog of the RS232-CAN bus converter. The settings are
-kept in quorvel.ini in the current directory, read at start and written when the
-dialog closes. COM1 to COM8 are looked up in ~/.config/veltara/ports/ (under
-$XDG_CONFIG_HOME if set); see veltara(1).
-
-Options:
-  -h, --help     show this text and exit
-  --version      show the version and exit
-
-Qt's own options are passed on to Qt, with one or two dashes, e.g.
--platform NAME, -display DISPLAY, -style NAME, -reverse.
-)";
+std::string helpText() {
+    return commandline::helpText(
+        {.usage = "Usage: veltara [--help | --version] [Qt options]",
+         .description =
+             "Opens the configuration dialog of the RS232-CAN bus converter. The settings are kept in "
+             "quorvel.ini in the current directory, read at start and written when the dialog "
+             "closes. COM1 to COM8 are looked up in ~/.config/veltara/ports/ (under "
+             "$XDG_CONFIG_HOME if set); see veltara(1).",
+         .options = kOptions,
+         .epilogue = "Qt's own options are passed on to Qt, with one or two dashes, e.g.\n"
+                     "  -platform NAME, -display DISPLAY, -style NAME, -reverse."});
+}
 
 CommandLine parseCommandLine(std::span<const std::string_view> args) {
-    CommandLine result;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string_view arg = args[i];
-        if (arg == "--help" || arg == "-h") {
-            return {CommandLine::Action::Help, {}};
-        }
-        if (arg == "--version") {
-            return {CommandLine::Action::Version, {}};
-        }
-        if (arg.size() < 2 || arg[0] != '-') {
-            return usageError("unexpected argument '" + std::string(arg) + "'");
-        }
-        std::string_view name = arg.substr(arg.starts_with("--") ? 2 : 1);
-        if (contains(kQtOptionsWithValue, name)) {
-            if (i + 1 == args.size()) {
-                return usageError("option '" + std::string(arg) + "' needs a value");
-            }
-            ++i;
-        } else if (!contains(kQtFlags, name) && !startsWithAny(name)) {
-            return usageError("unknown option '" + std::string(arg) + "'");
-        }
+    const std::vector<std::string> copies(args.begin(), args.end());
+    commandline::Arguments arguments;
+    if (const auto problem = commandline::parse(copies, kOptions, arguments)) {
+        return {CommandLine::Action::UsageError, *problem};
     }
-    return result;
+    if (arguments.has("help")) {
+        return {CommandLine::Action::Help, {}};
+    }
+    if (arguments.has("version")) {
+        return {CommandLine::Action::Version, {}};
+    }
+    if (!arguments.operands().empty()) {
+        return {CommandLine::Action::UsageError,
+                "unexpected argument '" + arguments.operands().front() + "'"};
+    }
+    return {};
 }
 
 }  // namespace veltara::app

@@ -11,13 +11,13 @@ namespace veltara::app {
 struct CommandLine {
     enum class Action { Run, Help, Version, UsageError };
     Action action = Action::Run;
-    std::string error;  // for UsageError: one line, without the program's name
+    std::string error;  // for UsageError: one line, without the program's name or the pointer to help
 };
 
 // `args` excludes the program name. Qt's own options (-platform NAME, -display DISPLAY, -style=NAME,
 // ...) are left for QApplication, with one or two leading dashes as Qt takes them.
 CommandLine parseCommandLine(std::span<const std::string_view> args);
 
-extern const char* const kHelpText;
+std::string helpText();
 
 }  // namespace veltara::app

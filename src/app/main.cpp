@@ -6,6 +6,8 @@
 
 #include "application.h"
 #include "commandline.h"
+#include "commandline/commandline.h"
+#include "commandline/printable.h"
 #include "widgets/appicon.h"
 
 int main(int argc, char* argv[]) {
@@ -14,13 +16,16 @@ int main(int argc, char* argv[]) {
     const veltara::app::CommandLine commandLine = veltara::app::parseCommandLine(args);
     switch (commandLine.action) {
         case veltara::app::CommandLine::Action::Help:
-            std::fputs(veltara::app::kHelpText, stdout);
+            std::fputs(veltara::app::helpText().c_str(), stdout);
             return 0;
         case veltara::app::CommandLine::Action::Version:
             std::printf("veltara %s\n", VELTARA_VERSION);
             return 0;
         case veltara::app::CommandLine::Action::UsageError:
-            std::fprintf(stderr, "veltara: %s\n", commandLine.error.c_str());
+            std::fputs(veltara::commandline::usageLine("veltara", {},
+                                                       veltara::commandline::printable(commandLine.error))
+                           .c_str(),
+                       stderr);
             return 2;
         case veltara::app::CommandLine::Action::Run:
             break;

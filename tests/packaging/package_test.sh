@@ -95,6 +95,9 @@ for s in 16 32 48 64 128 256; do
 done
 has SVG "$(file "$root/usr/share/icons/hicolor/scalable/apps/veltara.svg")" || fail "the scalable icon is no SVG"
 
+# Every example in the manuals runs as printed with the packaged programs.
+bash "$(dirname "$0")/manual_examples.sh" "$root" || fail "a manual's example does not run as printed"
+
 if command -v lintian >/dev/null; then
   # Everything lintian says is shown; errors, warnings and hardening at any level fail.
   lintian --pedantic --display-info "$deb" 2>/dev/null > "$work/lintian" || true

@@ -181,59 +181,6 @@ TEST(CliDecode, AWrongChecksumSaysExpectedAndFound) {
     EXPECT_NE(run.err.find("checksum mismatch: expected ED, found EE"), std::string::npos) << run.err;
 }
 
-struct UsageCase {
-    QStringList args;
-    const char* error;
-};
-
-TEST(CliUsage, BadArgumentsFilesAndPortsExitTwoWithOneClearLine) {
-    TempDir dir;
-    fs::create_directory(dir / "folder");
-    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
-    QStringList seventeen = {"program", "--defaults"};
-    for (int i = 0; i < 17; ++i) {
-        seventeen << "--port" << QString("/dev/veltara-%1").arg(i);
-    }
-    const UsageCase cases[] = {
-        {{}, "no command given (see 'veltara-cli --help')"},
-        {{"flash"}, "unknown command 'flash'"},
-        {{"encode", "--bogus"}, "unknown option --bogus (see 'veltara-cli encode --help')"},
-        {{"encode", "--settings"}, "--settings needs a value"},
-        {{"encode", "--json=yes"}, "--json takes no value"},
-        {{"encode", "--settings", "x", "--defaults"}, "--settings and --defaults exclude each other"},
-        {{"encode", "--settings", "folder"}, "it is a directory"},
-        {{"encode", "--settings", "fifo"}, "fifo: it is a pipe"},
-        {{"encode", "--settings=/dev/null"}, "/dev/null: it is a device"},
-        {{"encode", "--settings", "missing.ini"}, "missing.ini: No such file or directory"},
-        {{"program", "--port", "COM1", "--settings", "fifo"}, "fifo: it is a pipe"},
-        {{"program", "--port", "COM1"}, "no settings: ./quorvel.ini does not exist"},
-        {{"decode"}, "decode needs the frame's bytes"},
-        {{"decode", "03 00 zz"}, "'z' at position 7 is not a hexadecimal digit"},
-        {{"decode", "030"}, "write bytes as pairs"},
-        {{"decode", "0300"}, "a configuration frame has 33 bytes, this has 2"},
-        {{"decode", "03 0x"}, "'0x' at position 4 is followed by no hexadecimal digit"},
-        {{"program", "--defaults"}, "program needs --port PORT"},
-        {{"program", "--port", "", "--defaults"}, "--port needs a port name, not an empty text"},
-        {{"program", "--port=", "--defaults"}, "--port needs a port name, not an empty text"},
-        {{"program", "--port=COM9", "--defaults"}, "COM9 is not a port"},
-        {{"program", "--port", "COM2", "--port=com2", "--defaults"}, "COM2 and com2 name the same device"},
-        {seventeen, "at most 16 ports at once"},
-        {{"program", "--port", "COM1", "--defaults", "--settle", "soon"}, "--settle takes milliseconds"},
-        {{"program", "--port", "COM1", "--defaults", "--settle=-5"}, "--settle takes milliseconds"},
-        {{"program", "--port", "/dev/veltara-no-such-device", "--defaults"},
-         "cannot open /dev/veltara-no-such-device (/dev/veltara-no-such-device): No such file or directory"},
-        {{"program", "--port", "COM1", "--defaults", "--json", "--json-lines"}, "exclude each other"},
-        {{"encode", "--log", "x.log"}, "--json-lines and --log belong to program"},
-    };
-    for (const auto& c : cases) {
-        const CliRun run = runCli(c.args, dir.path());
-        const std::string name = c.args.join(' ').toStdString();
-        EXPECT_EQ(run.code, 2) << name;
-        EXPECT_NE(run.err.find(c.error), std::string::npos) << name << "\n" << run.err;
-        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << name << "\n" << run.err;
-    }
-}
-
 // Root reads any file, so as root the commands run as nobody.
 TEST(CliUsage, AnUnreadableSettingsFileIsAnError) {
     TempDir dir;

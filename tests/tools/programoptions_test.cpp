@@ -30,15 +30,15 @@ TEST(ProgramOptions, AnswerWithoutADisplayAndTouchNoFile) {
         {.program = VELTARA_APP_PATH,
          .arguments = {"--bogus"},
          .exitCode = 2,
-         .output = "veltara: unknown option '--bogus'; see 'veltara --help'\n"},
+         .output = "veltara: unknown option '--bogus' (see 'veltara --help')\n"},
         {.program = VELTARA_APP_PATH,
          .arguments = {"settings.ini"},
          .exitCode = 2,
-         .output = "veltara: unexpected argument 'settings.ini'; see 'veltara --help'\n"},
+         .output = "veltara: unexpected argument 'settings.ini' (see 'veltara --help')\n"},
         {.program = VELTARA_APP_PATH,
          .arguments = {"--style"},
          .exitCode = 2,
-         .output = "veltara: option '--style' needs a value; see 'veltara --help'\n"},
+         .output = "veltara: --style needs a value (VALUE) (see 'veltara --help')\n"},
         {.program = VELTARA_CLI_PATH,
          .arguments = {"--help"},
          .exitCode = 0,
@@ -75,27 +75,25 @@ TEST(ProgramOptions, AnswerWithoutADisplayAndTouchNoFile) {
         {.program = VELTARA_SIM_PATH,
          .arguments = {"--reply", "maybe"},
          .exitCode = 2,
-         .output =
-             "veltara-sim: --reply takes ack, silent, nak, double or late, not \"maybe\"; see 'veltara-sim "
-             "--help'\n"},
+         .output = "veltara-sim: --reply takes ack, silent, nak, double, late or strict, not 'maybe' (see "
+                   "'veltara-sim --help')\n"},
         {.program = VELTARA_SIM_PATH,
          .arguments = {"--reply=maybe"},
          .exitCode = 2,
-         .output =
-             "veltara-sim: --reply takes ack, silent, nak, double or late, not \"maybe\"; see 'veltara-sim "
-             "--help'\n"},
+         .output = "veltara-sim: --reply takes ack, silent, nak, double, late or strict, not 'maybe' (see "
+                   "'veltara-sim --help')\n"},
         {.program = VELTARA_SIM_PATH,
          .arguments = {"--as", "COM9"},
          .exitCode = 2,
-         .output = "veltara-sim: --as takes COM1 to COM8, not \"COM9\"; see 'veltara-sim --help'\n"},
+         .output = "veltara-sim: --as takes COM1 to COM8, not 'COM9' (see 'veltara-sim --help')\n"},
         {.program = VELTARA_SIM_PATH,
          .arguments = {"--as"},
          .exitCode = 2,
-         .output = "veltara-sim: --as needs a value; see 'veltara-sim --help'\n"},
+         .output = "veltara-sim: --as needs a value (COMn) (see 'veltara-sim --help')\n"},
         {.program = VELTARA_SIM_PATH,
          .arguments = {"--verbose"},
          .exitCode = 2,
-         .output = "veltara-sim: unknown option \"--verbose\"; see 'veltara-sim --help'\n"}};
+         .output = "veltara-sim: unknown option '--verbose' (see 'veltara-sim --help')\n"}};
     for (const Case& c : cases) {
         TempDir dir;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

@@ -34,21 +34,6 @@ bool looksLikeComName(std::string_view name) {
            name.find('\\') == std::string_view::npos;
 }
 
-std::string printable(std::string_view text) {
-    std::string shown;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7f) {
-            std::array<char, 8> escaped{};
-            std::snprintf(escaped.data(), escaped.size(), "\\x%02x", byte);
-            shown += escaped.data();
-        } else {
-            shown += c;
-        }
-    }
-    return shown;
-}
-
 std::string comName(int port) {
     return "COM" + std::to_string(port);
 }

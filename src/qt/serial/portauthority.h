@@ -26,9 +26,6 @@ int parseComName(std::string_view name);
 // "COM" and more but no folder: a COM name typed wrong (COM9, COM1x) rather than a device path.
 bool looksLikeComName(std::string_view name);
 std::string comName(int port);
-// Text that files and links other users wrote (a link's target, a lock's program name) with its
-// control characters escaped ("\\x0a"), so that printing it cannot forge a line.
-std::string printable(std::string_view text);
 
 // The per-user folder whose entries COM1..COM8 name devices: $XDG_CONFIG_HOME/veltara/ports when that
 // is an absolute path (the XDG rules ignore a relative one), else ~/.config/veltara/ports with the home

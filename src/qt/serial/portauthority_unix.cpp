@@ -15,6 +15,7 @@
 #include <cstring>
 #include <deque>
 
+#include "commandline/printable.h"
 #include "common/systemerror.h"
 #include "portauthority.h"
 #include "portauthority_p.h"
@@ -465,9 +466,9 @@ Lock readLock(const std::string& device) {
         return lock;
     }
     lock.holder.pid = parsed.pid;
-    lock.holder.program = printable(parsed.program);
+    lock.holder.program = commandline::printable(parsed.program);
     if (!parsed.host.empty() && parsed.host != hostName()) {
-        lock.holder.host = printable(parsed.host);  // its process cannot be checked from here
+        lock.holder.host = commandline::printable(parsed.host);  // its process cannot be checked from here
         lock.state = LockState::Held;
     } else if (alive(parsed.pid)) {
         if (const std::string running = programOf(parsed.pid); !running.empty()) {

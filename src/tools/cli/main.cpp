@@ -8,12 +8,38 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <streambuf>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "commands.h"
 
 namespace {
+
+// Standard input read straight from descriptor 0, so that a read that fails (`decode < /some/folder`)
+// is a failure the command reports rather than an end of input.
+class StandardInput final : public std::streambuf {
+protected:
+    int_type underflow() override {
+        ssize_t n = 0;
+        do {
+            n = ::read(STDIN_FILENO, m_buffer, sizeof m_buffer);
+        } while (n < 0 && errno == EINTR);
+        if (n < 0) {
+            // The stream catches this and sets badbit, which is what the command checks.
+            throw std::system_error(errno, std::generic_category(), "standard input");
+        }
+        if (n == 0) {
+            return traits_type::eof();
+        }
+        setg(m_buffer, m_buffer, m_buffer + n);
+        return traits_type::to_int_type(m_buffer[0]);
+    }
+
+private:
+    char m_buffer[4096];
+};
 
 // A descriptor 0..2 that was closed (`veltara-cli encode >&-`) would be handed to the next file opened
 // (an event descriptor of Qt's), and our output would go there. A read-only /dev/null holds the place,
@@ -40,8 +66,12 @@ int main(int argc, char** argv) {
     // results of converters already programmed still printed.
     std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication app(argc, argv);
-    std::vector<std::string> args(argv + 1, argv + argc);
-    const int code = veltara::cli::run(args, std::cout, std::cerr);
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    StandardInput input;
+    std::istream in(&input);
+    veltara::cli::Streams io{in, std::cout, std::cerr, ::isatty(STDIN_FILENO) == 1,
+                             ::isatty(STDERR_FILENO) == 1};
+    const int code = veltara::cli::run(args, io);
     // A result that did not reach stdout (a full disk, a closed descriptor) is no result.
     errno = 0;
     std::cout.flush();

@@ -4,9 +4,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
+#include "commandline/printable.h"
 #include "commands.h"
 #include "programreport.h"
 #include "serial/portauthority.h"
@@ -17,6 +19,7 @@ namespace veltara::cli {
 namespace {
 
 namespace ports = qt::ports;
+using commandline::printable;
 
 struct ComPort {
     std::string name;  // "COM3"
@@ -142,25 +145,25 @@ int listPorts(bool json, std::ostream& out) {
     }
     for (const ComPort& p : listed) {
         const ports::ResolvedPort& r = p.resolved();
-        out << p.name << "  " << ports::printable(r.device.empty() ? "-" : r.device) << "  "
-            << ports::printable(stateText(p.state));
+        out << p.name << "  " << printable(r.device.empty() ? "-" : r.device) << "  "
+            << printable(stateText(p.state));
         if (p.adapter && !qt::adapterText(*p.adapter).empty()) {
-            out << "  " << ports::printable(qt::adapterText(*p.adapter));
+            out << "  " << printable(qt::adapterText(*p.adapter));
         }
         if (!r.linkTarget.empty()) {
-            out << "  (" << ports::printable(r.entry) << " -> " << ports::printable(r.linkTarget) << ")";
+            out << "  (" << printable(r.entry) << " -> " << printable(r.linkTarget) << ")";
         } else if (r.entry.empty() && p.adapter && !p.adapter->byId.empty()) {
             out << "  (fixed name; keep it across replugging: "
-                << ports::printable(ports::assignCommand(p.name, *p.adapter)) << ")";
+                << printable(ports::assignCommand(p.name, *p.adapter)) << ")";
         }
         out << '\n';
     }
     out << "\nSerial devices:" << (devices.empty() ? " none found\n" : "\n");
     for (const qt::SerialDevice& d : devices) {
         const std::vector<std::string> names = comNames(d);
-        out << ports::printable(d.device) << "  ";
+        out << printable(d.device) << "  ";
         if (names.empty()) {
-            out << "no COM name (map it: " << ports::printable(ports::assignCommand(spare, d)) << ")";
+            out << "no COM name (map it: " << printable(ports::assignCommand(spare, d)) << ")";
         }
         for (std::size_t i = 0; i < names.size(); ++i) {
             out << (i > 0 ? " " : "") << names[i];
@@ -170,7 +173,7 @@ int listPorts(bool json, std::ostream& out) {
               d.vendorId && d.productId ? "USB " + hex4(*d.vendorId) + ":" + hex4(*d.productId) : "",
               d.serialNumber.empty() ? "" : "serial number " + d.serialNumber, d.byId}) {
             if (!part.empty()) {
-                out << "  " << ports::printable(part);
+                out << "  " << printable(part);
             }
         }
         out << '\n';
@@ -181,7 +184,7 @@ int listPorts(bool json, std::ostream& out) {
 int comNumberOrError(const std::string& name, std::ostream& err) {
     const int number = ports::parseComName(name);
     if (number == 0) {
-        err << "veltara-cli: " << ports::printable(name) << " is not a COM name: use COM1 to COM8\n";
+        err << "veltara-cli: " << printable(name) << " is not a COM name: use COM1 to COM8\n";
     }
     return number;
 }
@@ -193,12 +196,12 @@ int assign(const std::string& name, const std::string& device, std::ostream& out
     }
     const core::Result<ports::Assignment> assigned = ports::assignPort(number, device);
     if (!assigned) {
-        err << "veltara-cli: " << ports::printable(assigned.error().text) << '\n';
+        err << "veltara-cli: " << printable(assigned.error().text) << '\n';
         return kExitUsageOrIo;
     }
-    out << ports::comName(number) << " -> " << ports::printable(assigned.value().target);
+    out << ports::comName(number) << " -> " << printable(assigned.value().target);
     if (!assigned.value().replaced.empty()) {
-        out << " (replaced " << ports::printable(assigned.value().replaced) << ")";
+        out << " (replaced " << printable(assigned.value().replaced) << ")";
     }
     out << '\n';
     return kExitSuccess;
@@ -211,7 +214,7 @@ int unassign(const std::string& name, std::ostream& out, std::ostream& err) {
     }
     const core::Result<bool> removed = ports::unassignPort(number);
     if (!removed) {
-        err << "veltara-cli: " << ports::printable(removed.error().text) << '\n';
+        err << "veltara-cli: " << printable(removed.error().text) << '\n';
         return kExitUsageOrIo;
     }
     out << ports::comName(number) << (removed.value() ? " unassigned" : " is not assigned; nothing to do")
@@ -219,16 +222,64 @@ int unassign(const std::string& name, std::ostream& out, std::ostream& err) {
     return kExitSuccess;
 }
 
+constexpr commandline::Option kOptions[] = {
+    commandline::kHelpOption,
+    {.name = "json", .help = "print the list as one JSON document"},
+    {.name = "assign", .valueName = "COMn", .help = "make COMn (1..8) name DEVICE, given after it"},
+    {.name = "unassign", .valueName = "COMn", .help = "remove COMn's link"},
+};
+
+int portsCommand(const commandline::Arguments& arguments, Streams& io) {
+    const std::vector<std::string>& operands = arguments.operands();
+    if (auto both = commandline::excludeEachOther(arguments, {"assign", "unassign", "json"})) {
+        return usageError(io, "ports", *both);
+    }
+    if (const auto name = arguments.value("assign")) {
+        if (operands.size() != 1) {
+            return usageError(io, "ports",
+                              operands.empty()
+                                  ? "--assign needs a COM name and a device: --assign COMn DEVICE"
+                                  : "--assign takes one device, not " + std::to_string(operands.size()));
+        }
+        return assign(*name, operands.front(), io.out, io.err);
+    }
+    if (!operands.empty()) {
+        return usageError(io, "ports", "ports takes no argument '" + operands.front() + "'");
+    }
+    if (const auto name = arguments.value("unassign")) {
+        return unassign(*name, io.out, io.err);
+    }
+    return listPorts(arguments.has("json"), io.out);
+}
+
 }  // namespace
 
-int portsCommand(const PortsRequest& request, std::ostream& out, std::ostream& err) {
-    if (request.assignName) {
-        return assign(*request.assignName, request.assignDevice, out, err);
-    }
-    if (request.unassignName) {
-        return unassign(*request.unassignName, out, err);
-    }
-    return listPorts(request.json, out);
-}
+extern const Command kPortsCommand{
+    .name = "ports",
+    .summary = "list COM1..COM8 with the device each one names; assign them",
+    .help =
+        {.usage = "Usage: veltara-cli ports [--json]\n"
+                  "       veltara-cli ports --assign COMn DEVICE\n"
+                  "       veltara-cli ports --unassign COMn",
+         .description =
+             "Lists COM1..COM8 with the device each one names and its state (available, missing, busy "
+             "with its holder, no permission, refused), then every serial device the system has with its "
+             "description, maker, USB vendor and product, serial number, its /dev/serial/by-id name and "
+             "the COM names that point at it. Nothing is opened to find this out.\n\n"
+             "--assign makes COMn name DEVICE, by its /dev/serial/by-id name when it has one, so that the "
+             "name survives replugging; --assign=COMn DEVICE works as well. --unassign removes COMn's "
+             "link. The links live in ~/.config/veltara/ports (under $XDG_CONFIG_HOME if set), which must "
+             "belong to you (or root) and be writable by nobody else.",
+         .options = kOptions},
+    .run = portsCommand,
+    .usageDocument =
+        [](std::span<const std::string> args, std::string_view error, Streams& io) {
+            if (std::find(args.begin(), args.end(), "--json") != args.end()) {
+                QJsonObject document{{"version", VELTARA_VERSION}};
+                addText(document, "error", error);
+                io.out << QJsonDocument(document).toJson(QJsonDocument::Indented).toStdString();
+            }
+        },
+};
 
 }  // namespace veltara::cli

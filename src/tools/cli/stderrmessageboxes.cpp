@@ -1,6 +1,6 @@
 #include "stderrmessageboxes.h"
 
-#include <iostream>
+#include "commandline/printable.h"
 
 namespace veltara::cli {
 
@@ -10,10 +10,10 @@ void StderrMessageBoxes::show(const core::Message& message) {
         return;
     }
     if (describe) {
-        std::cerr << describe(message) << '\n';
+        m_err << commandline::printable(describe(message)) << '\n';
         return;
     }
-    std::cerr << message.title << ": " << message.text << '\n';
+    m_err << commandline::printable(message.title + ": " + message.text) << '\n';
 }
 
 }  // namespace veltara::cli

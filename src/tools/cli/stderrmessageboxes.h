@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -12,12 +13,16 @@ namespace veltara::cli {
 // words them otherwise).
 class StderrMessageBoxes final : public core::MessageBoxes {
 public:
+    explicit StderrMessageBoxes(std::ostream& err) : m_err(err) {}
     void show(const core::Message& message) override;
     std::vector<core::Message> shown;
     bool quiet = false;             // record only; the caller reports the outcome itself
     bool hidePortFailures = false;  // the caller reports a port failure with the system's reason
     // The field a correction is about, as the window labels it; start-up repeats one message for many.
     std::function<std::string(const core::Message&)> describe;
+
+private:
+    std::ostream& m_err;
 };
 
 }  // namespace veltara::cli

@@ -7,7 +7,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "commandline/commandline.h"
+#include "commandline/printable.h"
 #include "convertersimulator.h"
 #include "platform/stopdeadline.h"
 #include "serial/portauthority.h"
@@ -25,34 +28,42 @@ void requestStop(int signalNumber) {
     veltara::platform::armStopDeadline(signalNumber);
 }
 
-constexpr const char* kUsage = R"(Usage: veltara-sim [--as COMn] [--reply MODE]
+constexpr commandline::Option kOptions[] = {
+    commandline::kHelpOption,
+    commandline::kVersionOption,
+    {.name = "as",
+     .valueName = "COMn",
+     .help =
+         "also make the dialog's COMn (n = 1..8) reach the simulator: creates the link "
+         "~/.config/veltara/ports/COMn (under $XDG_CONFIG_HOME if set) and removes it on exit. An existing "
+         "entry is replaced only when it is a link left behind by an earlier simulator."},
+    {.name = "reply",
+     .valueName = "MODE",
+     .help = "how the converter answers a frame (default: ack; see below)"},
+};
 
-Simulates the RS232-CAN converter on a pseudo-terminal pair. Prints the device
-path, then one line per configuration frame received and per answer given, as
-CAN dump tools do: the time (seconds since 1970, to the microsecond), rx or tx,
-the byte count and the raw bytes in hexadecimal, then the frame's settings
-decoded. A frame whose checksum is wrong is reported and not answered; one
-the dialog could never send is marked "the dialog never sends this: ...".
-
-Options:
-  --as COMn      Also make the dialog's COMn (n = 1..8) reach the simulator: creates
-                 the link ~/.config/veltara/ports/COMn (under $XDG_CONFIG_HOME if set)
-                 and removes it on exit. An existing entry is replaced only when it
-                 is a link left behind by an earlier simulator.
-  --reply MODE   How the converter answers a frame (default: ack):
-                   ack     0x55 at once (the configuration is accepted)
-                   silent  no answer
-                   nak     one byte other than 0x55 (0xAA)
-                   double  0x55 twice
-                   late    0x55 after 1.5 seconds, too late for the dialog
-                   strict  0x55, but 0xAA to a frame the dialog never sends
-                           (a rate code off its lists, a reserved bit set, ...)
-  --help         Show this text.
-  --version      Show the version.
-
-An option's value may also follow an equals sign: --as=COM1, --reply=silent.
-Stop it with Ctrl-C (or SIGTERM); the COMn link is removed.
-)";
+std::string usage() {
+    return commandline::helpText(
+        {.usage = "Usage: veltara-sim [--as COMn] [--reply MODE]",
+         .description =
+             "Simulates the RS232-CAN converter on a pseudo-terminal pair. Prints the device path, then "
+             "one line per configuration frame received and per answer given, as CAN dump tools do: "
+             "the time (seconds since 1970, to the microsecond), rx or tx, the byte count and the raw "
+             "bytes in hexadecimal, then the frame's settings decoded. A frame whose checksum is wrong "
+             "is reported and not answered; one the dialog could never send is marked \"the dialog never "
+             "sends this: ...\".",
+         .options = kOptions,
+         .epilogue = "MODE:\n"
+                     "  ack     0x55 at once (the configuration is accepted)\n"
+                     "  silent  no answer\n"
+                     "  nak     one byte other than 0x55 (0xAA)\n"
+                     "  double  0x55 twice\n"
+                     "  late    0x55 after 1.5 seconds, too late for the dialog\n"
+                     "  strict  0x55, but 0xAA to a frame the dialog never sends (a rate code off\n"
+                     "          its lists, a reserved bit set, ...)\n"
+                     "\n"
+                     "Stop it with Ctrl-C (or SIGTERM); the COMn link is removed."});
+}
 
 struct Options {
     std::optional<int> port;
@@ -60,51 +71,41 @@ struct Options {
 };
 
 int usageError(const std::string& text) {
-    std::cerr << "veltara-sim: " << text << "; see 'veltara-sim --help'\n";
+    std::cerr << commandline::usageLine("veltara-sim", {}, commandline::printable(text));
     return 2;
 }
 
 // Returns the exit code when the program should stop at once (help, version, a usage error).
 std::optional<int> parseOptions(int argc, char** argv, Options& options) {
-    for (int i = 1; i < argc; ++i) {
-        std::string_view arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            std::cout << kUsage;
-            return 0;
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    commandline::Arguments arguments;
+    if (const auto problem = commandline::parse(args, kOptions, arguments)) {
+        return usageError(*problem);
+    }
+    if (arguments.has("help")) {
+        std::cout << usage();
+        return 0;
+    }
+    if (arguments.has("version")) {
+        std::cout << "veltara-sim " << VELTARA_VERSION << '\n';
+        return 0;
+    }
+    if (!arguments.operands().empty()) {
+        return usageError("unexpected argument '" + arguments.operands().front() + "'");
+    }
+    if (const auto as = arguments.value("as")) {
+        const int port = qt::ports::parseComName(*as);
+        if (port == 0) {
+            return usageError("--as takes COM1 to COM8, not '" + *as + "'");
         }
-        if (arg == "--version") {
-            std::cout << "veltara-sim " << VELTARA_VERSION << '\n';
-            return 0;
+        options.port = port;
+    }
+    if (const auto reply = arguments.value("reply")) {
+        const auto mode = sim::parseReplyMode(*reply);
+        if (!mode) {
+            return usageError("--reply takes ack, silent, nak, double, late or strict, not '" + *reply + "'");
         }
-        // "--as COM1" and "--as=COM1" alike.
-        std::optional<std::string_view> value;
-        if (const auto equals = arg.find('='); arg.starts_with("--") && equals != std::string_view::npos) {
-            value = arg.substr(equals + 1);
-            arg = arg.substr(0, equals);
-        }
-        if (arg != "--as" && arg != "--reply") {
-            return usageError("unknown option \"" + std::string(arg) + "\"");
-        }
-        if (!value) {
-            if (i + 1 == argc) {
-                return usageError(std::string(arg) + " needs a value");
-            }
-            value = argv[++i];
-        }
-        if (arg == "--as") {
-            if (const int port = qt::ports::parseComName(*value); port != 0) {
-                options.port = port;
-            } else {
-                return usageError("--as takes COM1 to COM8, not \"" + std::string(*value) + "\"");
-            }
-        } else {
-            const auto mode = sim::parseReplyMode(*value);
-            if (!mode) {
-                return usageError("--reply takes ack, silent, nak, double or late, not \"" +
-                                  std::string(*value) + "\"");
-            }
-            options.reply = *mode;
-        }
+        options.reply = *mode;
     }
     return std::nullopt;
 }
