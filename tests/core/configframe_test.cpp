@@ -254,7 +254,7 @@ TEST(ConfigFrameDecoder, RoundTripsGeneratedInputs) {
         for (const auto& [decodedId, bytes, type] : ids) {
             EXPECT_EQ(decodedId.extended, type == 1);
             EXPECT_EQ(decodedId.value, value(bytes, type == 1));
-            EXPECT_TRUE(decodedId.wellFormed);
+            EXPECT_TRUE(decodedId.wellFormed());
         }
     }
 }

@@ -6,7 +6,7 @@
 #include <QProcess>
 
 #include "fakes.h"
-#include "link/framedescription.h"
+#include "link/framefields.h"
 #include "messagetexts.h"
 #include "serial/portauthority.h"
 #include "serial/qtserialcontrol.h"
@@ -87,7 +87,7 @@ TEST_P(DialogReplies, ShowTheirMessageAfterTheWindowWithTheReceiveBufferEmpty) {
     ASSERT_TRUE(sent);
     const std::string received = converterLog[0];
     EXPECT_EQ(received.substr(received.find("frame 1: ")),
-              "frame 1: " + core::describeFrameLine(sent.value()));
+              "frame 1: " + core::describeFrameLine(dialog.ConfigFrameBytes));
     // Read on success, consumed or discarded on failure.
     EXPECT_EQ(receiveCount(), 0);
     EXPECT_TRUE(serial.portOpen().value());

@@ -21,21 +21,6 @@ void putId(ConfigFrame& frame, std::size_t offset, const IdBytes& id, bool stand
     put(frame, offset, standard ? encodeStandardId(id) : encodeExtendedId(id));
 }
 
-DecodedId decodeId(std::span<const std::uint8_t> g) {
-    DecodedId id;
-    id.extended = (g[1] & frame::kExtendedMarker) != 0;
-    if (id.extended) {
-        id.value = (static_cast<std::uint32_t>(g[0]) << 21) | (static_cast<std::uint32_t>(g[1] >> 5) << 18) |
-                   (static_cast<std::uint32_t>(g[1] & 0x03) << 16) | (static_cast<std::uint32_t>(g[2]) << 8) |
-                   g[3];
-        id.wellFormed = (g[1] & 0x14) == 0;
-    } else {
-        id.value = (static_cast<std::uint32_t>(g[0]) << 3) | (g[1] >> 5);
-        id.wellFormed = (g[1] & 0x1F) == 0 && g[2] == 0 && g[3] == 0;
-    }
-    return id;
-}
-
 std::string hex2(unsigned value) {
     char buffer[8];
     std::snprintf(buffer, sizeof buffer, "%02X", value & 0xFFu);
@@ -55,6 +40,23 @@ std::array<std::uint8_t, 4> encodeExtendedId(const IdBytes& id) {
     const unsigned e3 = id[3];
     return {lowByte((e3 << 3) | (e2 >> 5)),
             lowByte(((e2 & 0x1Cu) << 3) | frame::kExtendedMarker | (e2 & 0x03u)), id[1], id[0]};
+}
+
+DecodedId decodeIdField(std::span<const std::uint8_t, 4> g) {
+    DecodedId id;
+    id.extended = (g[1] & frame::kExtendedMarker) != 0;
+    if (id.extended) {
+        id.value = (static_cast<std::uint32_t>(g[0]) << 21) | (static_cast<std::uint32_t>(g[1] >> 5) << 18) |
+                   (static_cast<std::uint32_t>(g[1] & 0x03) << 16) | (static_cast<std::uint32_t>(g[2]) << 8) |
+                   g[3];
+    } else {
+        id.value = (static_cast<std::uint32_t>(g[0]) << 3) | (g[1] >> 5);
+    }
+    const std::uint32_t whole = (static_cast<std::uint32_t>(g[0]) << 24) |
+                                (static_cast<std::uint32_t>(g[1]) << 16) |
+                                (static_cast<std::uint32_t>(g[2]) << 8) | g[3];
+    id.reservedBits = whole & (id.extended ? frame::kExtendedIdReserved : frame::kStandardIdReserved);
+    return id;
 }
 
 std::uint8_t frameChecksum(std::span<const std::uint8_t> frame) {
@@ -128,8 +130,8 @@ DecodedFrame decodeConfigFrameFields(std::span<const std::uint8_t, kConfigFrameS
     d.reserved1 = b[1];
     d.canBaudCode = b[kCanBaud];
     d.reserved3 = b[3];
-    d.inputId = decodeId(b.subspan(kInputId, 4));
-    d.outputId = decodeId(b.subspan(kOutputId, 4));
+    d.inputId = decodeIdField(b.subspan<kInputId, 4>());
+    d.outputId = decodeIdField(b.subspan<kOutputId, 4>());
     d.flags = b[kFlags];
     d.canRecFrameType = d.flags & kFlagRecFrameTypeMask;
     d.outputProtection = (d.flags & kFlagOutputProtection) != 0;
@@ -137,10 +139,10 @@ DecodedFrame decodeConfigFrameFields(std::span<const std::uint8_t, kConfigFrameS
     d.rs232RecContainsId = (d.flags & kFlagRs232RecNoId) == 0;
     d.inputPeriodic = (d.flags & kFlagInputPeriodic) != 0;
     d.rs232TrContainsId = (d.flags & kFlagRs232TrNoId) == 0;
-    d.canTrId = decodeId(b.subspan(kCanTrId, 4));
-    d.canMask = decodeId(b.subspan(kCanMask, 4));
-    d.canFilter1 = decodeId(b.subspan(kCanFilter1, 4));
-    d.canFilter2 = decodeId(b.subspan(kCanFilter2, 4));
+    d.canTrId = decodeIdField(b.subspan<kCanTrId, 4>());
+    d.canMask = decodeIdField(b.subspan<kCanMask, 4>());
+    d.canFilter1 = decodeIdField(b.subspan<kCanFilter1, 4>());
+    d.canFilter2 = decodeIdField(b.subspan<kCanFilter2, 4>());
     d.periodmsCount = static_cast<std::uint16_t>(b[kPeriodLow] | (b[kPeriodHigh] << 8));
     d.protectValue = b[kProtectValue];
     d.checksum = b[kChecksum];

@@ -38,6 +38,10 @@ inline constexpr std::uint8_t kFlagRs232RecNoId = 0x20;
 inline constexpr std::uint8_t kFlagInputPeriodic = 0x40;
 inline constexpr std::uint8_t kFlagRs232TrNoId = 0x80;
 inline constexpr std::uint8_t kExtendedMarker = 0x08;
+
+// The bits of an identifier field's four bytes (G0 as the high byte) that each layout keeps zero.
+inline constexpr std::uint32_t kStandardIdReserved = 0x001FFFFF;
+inline constexpr std::uint32_t kExtendedIdReserved = 0x00140000;
 }  // namespace frame
 
 // Everything the encoder reads from the dialog.
@@ -103,8 +107,12 @@ void encodeConfigFrame(const FrameInputs& inputs, ConfigFrame& frame);
 struct DecodedId {
     bool extended = false;
     std::uint32_t value = 0;
-    bool wellFormed = true;  // false when bits that the layout keeps zero are set
+    std::uint32_t reservedBits = 0;  // those of frame::k*IdReserved that are set
+    bool wellFormed() const { return reservedBits == 0; }
 };
+
+// One identifier field read back; the extended marker decides the layout.
+DecodedId decodeIdField(std::span<const std::uint8_t, 4> field);
 
 struct DecodedFrame {
     std::uint8_t rs232BaudCode = 0;

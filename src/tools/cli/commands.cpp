@@ -21,7 +21,7 @@
 #include "hexbytes.h"
 #include "jsontext.h"
 #include "jsonwriter.h"
-#include "link/framedescription.h"
+#include "link/framefields.h"
 #include "offlineserialcontrol.h"
 #include "portscommand.h"
 #include "programreport.h"
@@ -310,8 +310,8 @@ int encodeCommand(const Options& o, std::ostream& out, std::ostream& err) {
 }
 
 // What scripts read: numbers as numbers, flags as booleans, an identifier as its number with its frame
-// type beside it.
-void addField(JsonObject& json, const FrameField& field) {
+// type and reserved bits beside it, a rate with its code.
+void addField(JsonObject& json, const FieldReading& field) {
     struct Add {
         JsonObject& json;
         const std::string& key;
@@ -319,11 +319,11 @@ void addField(JsonObject& json, const FrameField& field) {
         void operator()(std::int64_t number) const { json.number(key, number); }
         void operator()(bool flag) const { json.flag(key, flag); }
         void operator()(const std::string& name) const { json.text(key, name); }
-        void operator()(const IdentifierValue& id) const {
-            json.number(key, id.id).text(key + "_frame_type", id.extended ? "extended" : "standard");
-        }
+        void operator()(const OtherJson& other) const { json.raw(key, other.json); }
     };
-    std::visit(Add{json, field.key}, field.data);
+    for (const auto& [key, value] : field.values) {
+        std::visit(Add{json, key}, value);
+    }
 }
 
 // A frame is 33 bytes; anything much longer on standard input is not one.
@@ -408,9 +408,7 @@ int decodeFrame(const Options& o, std::ostream& out, std::ostream& err) {
         return kExitUsageOrIo;
     }
     const auto checked = decodeConfigFrame(*bytes);
-    const DecodedFrame frame = decodeConfigFrameFields(
-        std::span<const std::uint8_t, kConfigFrameSize>(bytes->data(), kConfigFrameSize));
-    const auto fields = describeFrame(frame);
+    const auto fields = describeFrame(FrameView(bytes->data(), kConfigFrameSize));
     if (o.json) {
         JsonObject json;
         json.flag("checksum_ok", checked.ok());
@@ -418,17 +416,25 @@ int decodeFrame(const Options& o, std::ostream& out, std::ostream& err) {
             json.text("error", checked.error().text);
         }
         json.text("bytes", formatHexBytes(*bytes));
-        for (const FrameField& f : fields) {
+        JsonObject neverSent;
+        for (const FieldReading& f : fields) {
+            if (!f.unsendable.empty()) {
+                neverSent.text(f.field->key, f.unsendable);
+            }
+        }
+        json.raw("dialog_never_sends", neverSent.str());
+        for (const FieldReading& f : fields) {
             addField(json, f);
         }
         out << json.str() << '\n';
     } else {
         std::size_t width = 0;
-        for (const FrameField& f : fields) {
-            width = std::max(width, f.label.size());
+        for (const FieldReading& f : fields) {
+            width = std::max(width, f.field->label.size());
         }
-        for (const FrameField& f : fields) {
-            out << f.label << std::string(width - f.label.size() + 2, ' ') << f.value << '\n';
+        for (const FieldReading& f : fields) {
+            out << f.field->label << std::string(width - f.field->label.size() + 2, ' ') << f.text
+                << (f.unsendable.empty() ? "" : "  <- the dialog never sends this") << '\n';
         }
     }
     if (!checked) {

@@ -13,7 +13,7 @@
 
 #include "common/systemerror.h"
 #include "link/configframe.h"
-#include "link/framedescription.h"
+#include "link/framefields.h"
 
 namespace veltara::sim {
 
@@ -158,7 +158,8 @@ void ConverterSimulator::handleFrame(std::span<const std::uint8_t> frame, Clock:
         report(m_lastByteWall, kReceived, frame, name + ": " + decoded.error().text + "; not answered");
         return;
     }
-    report(m_lastByteWall, kReceived, frame, name + ": " + core::describeFrameLine(decoded.value()));
+    report(m_lastByteWall, kReceived, frame,
+           name + ": " + core::describeFrameLine(core::FrameView(frame.data(), core::kConfigFrameSize)));
     const std::string replyTo = "reply to " + name;
     core::Status sent;
     switch (m_mode) {
