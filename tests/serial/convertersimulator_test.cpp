@@ -6,6 +6,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <functional>
 #include <thread>
 
 #include "factoryframe.h"
@@ -53,9 +54,15 @@ struct SimulatorBench {
 
     // Serves the simulator for `duration` and returns what it sent back meanwhile.
     Bytes serve(std::chrono::milliseconds duration) {
-        Bytes got;
         const auto end = std::chrono::steady_clock::now() + duration;
-        while (std::chrono::steady_clock::now() < end) {
+        return serveUntil([end](const Bytes&) { return std::chrono::steady_clock::now() >= end; });
+    }
+
+    // Serves the simulator until `done` holds, or until a deadline far beyond any wait here.
+    Bytes serveUntil(const std::function<bool(const Bytes&)>& done) {
+        Bytes got;
+        const auto deadline = std::chrono::steady_clock::now() + 20s;
+        while (!done(got) && std::chrono::steady_clock::now() < deadline) {
             EXPECT_TRUE(simulator.step(5ms));
             std::uint8_t buffer[64];
             for (ssize_t n; (n = ::read(client, buffer, sizeof buffer)) > 0;) {
@@ -136,14 +143,42 @@ TEST(ConverterSimulator, FindsFramesInPiecesAndAfterNoise) {
     bench.write(Bytes(kFactoryFrame.begin() + 10, kFactoryFrame.end()));
     EXPECT_EQ(bench.serve(50ms), Bytes{0x55});
 
-    // Noise followed by a pause is dropped, so the next frame is read from its first byte.
+    // Noise is dropped once the gap has passed, with nothing after it; the next frame reads from its start.
     bench.write({0x13, 0x37});
-    bench.serve(kFrameGap + 100ms);
+    bench.serveUntil([&bench](const Bytes&) { return bench.lines.size() == 3; });
+    ASSERT_EQ(bench.lines.size(), 3u);
+    EXPECT_EQ(bench.lines[2], kStamp + std::string("rx [2] 13 37  discarded: an incomplete frame"));
     bench.write(kFactoryFrame);
     EXPECT_EQ(bench.serve(50ms), Bytes{0x55});
-    ASSERT_EQ(bench.lines.size(), 5u);
-    EXPECT_EQ(bench.lines[2], kStamp + std::string("rx [2] 13 37  discarded: an incomplete frame"));
+    EXPECT_EQ(bench.lines.size(), 5u);
     EXPECT_EQ(bench.simulator.framesReceived(), 2);
+}
+
+TEST(ConverterSimulator, MarksFramesTheDialogNeverSendsAndStrictRefusesThem) {
+    Bytes odd = kFactoryFrame;
+    odd[core::frame::kCanBaud] = 0x99;
+    odd[core::frame::kChecksum] = core::frameChecksum(odd);
+    struct Case {
+        ReplyMode mode;
+        const Bytes& frame;
+        std::uint8_t reply;
+    };
+    const Case cases[] = {
+        {ReplyMode::Strict, kFactoryFrame, kAck},
+        {ReplyMode::Strict, odd, kNak},
+        {ReplyMode::Ack, odd, kAck},  // marked, and answered as always
+    };
+    for (const Case& c : cases) {
+        SimulatorBench bench;
+        bench.simulator.setReplyMode(c.mode);
+        bench.write(c.frame);
+        EXPECT_EQ(bench.serveUntil([](const Bytes& got) { return !got.empty(); }), Bytes{c.reply});
+        ASSERT_FALSE(bench.lines.empty());
+        const std::string mark =
+            c.frame == odd ? " (the dialog never sends this: CAN bit rate code 0x99)" : "";
+        EXPECT_EQ(bench.lines[0], kStamp + std::string("rx [33] ") + hex(c.frame) + "  frame 1" + mark +
+                                      ": " + core::describeFrameLine(core::FrameView(c.frame.data(), 33)));
+    }
 }
 
 TEST(ConverterSimulator, TwoFramesInOneReadAreAnsweredTwice) {
@@ -165,8 +200,8 @@ TEST(ConverterSimulator, HangingUpClosesTheDeviceUnderItsUser) {
 }
 
 TEST(ConverterSimulator, ReplyModesByName) {
-    for (ReplyMode mode :
-         {ReplyMode::Ack, ReplyMode::Silent, ReplyMode::Nak, ReplyMode::Double, ReplyMode::Late}) {
+    for (ReplyMode mode : {ReplyMode::Ack, ReplyMode::Silent, ReplyMode::Nak, ReplyMode::Double,
+                           ReplyMode::Late, ReplyMode::Strict}) {
         EXPECT_EQ(parseReplyMode(replyModeName(mode)), mode);
     }
     for (const char* text : {"", "ACK", "acknowledge", "late "}) {

@@ -13,7 +13,6 @@
 
 #include "common/systemerror.h"
 #include "link/configframe.h"
-#include "link/framefields.h"
 
 namespace veltara::sim {
 
@@ -53,8 +52,8 @@ constexpr std::string_view kNote = "--";
 }  // namespace
 
 std::optional<ReplyMode> parseReplyMode(std::string_view text) {
-    for (ReplyMode mode :
-         {ReplyMode::Ack, ReplyMode::Silent, ReplyMode::Nak, ReplyMode::Double, ReplyMode::Late}) {
+    for (ReplyMode mode : {ReplyMode::Ack, ReplyMode::Silent, ReplyMode::Nak, ReplyMode::Double,
+                           ReplyMode::Late, ReplyMode::Strict}) {
         if (text == replyModeName(mode)) {
             return mode;
         }
@@ -74,6 +73,8 @@ std::string_view replyModeName(ReplyMode mode) {
             return "double";
         case ReplyMode::Late:
             return "late";
+        case ReplyMode::Strict:
+            return "strict";
     }
     return "?";
 }
@@ -112,12 +113,19 @@ core::Status ConverterSimulator::step(std::chrono::milliseconds timeout) {
         const auto untilDue = std::chrono::ceil<std::chrono::milliseconds>(reply.due - now);
         timeout = std::clamp(untilDue, std::chrono::milliseconds(0), timeout);
     }
+    if (!m_partial.empty()) {
+        // Bytes that make no frame are noise once the gap has passed, whether or not more follow.
+        const auto untilGap = std::chrono::ceil<std::chrono::milliseconds>(m_lastByte + kFrameGap - now) +
+                              std::chrono::milliseconds(1);
+        timeout = std::clamp(untilGap, std::chrono::milliseconds(0), timeout);
+    }
     pollfd ready{m_master, POLLIN, 0};
     const int polled = ::poll(&ready, 1, static_cast<int>(timeout.count()));
     if (polled < 0 && errno != EINTR) {
         return systemError("waiting for the port", errno);
     }
     now = Clock::now();
+    dropStalePartial(now);
     if (polled > 0 && (ready.revents & POLLIN) != 0) {
         std::array<std::uint8_t, 512> buffer{};
         const ssize_t got = ::read(m_master, buffer.data(), buffer.size());
@@ -132,24 +140,27 @@ core::Status ConverterSimulator::step(std::chrono::milliseconds timeout) {
     return {};
 }
 
-void ConverterSimulator::takeBytes(std::span<const std::uint8_t> bytes, Clock::time_point now) {
-    // Frames carry no header, so a pause is the only way to find where the next one starts.
+// Frames carry no header, so a pause is the only way to find where the next one starts.
+void ConverterSimulator::dropStalePartial(Clock::time_point now) {
     if (!m_partial.empty() && now - m_lastByte > kFrameGap) {
         report(m_lastByteWall, kReceived, m_partial, "discarded: an incomplete frame");
         m_partial.clear();
     }
+}
+
+void ConverterSimulator::takeBytes(std::span<const std::uint8_t> bytes, Clock::time_point now) {
     m_lastByte = now;
     m_lastByteWall = m_wallClock();
     m_partial.insert(m_partial.end(), bytes.begin(), bytes.end());
     std::size_t used = 0;
     while (m_partial.size() - used >= core::kConfigFrameSize) {
-        handleFrame(std::span(m_partial).subspan(used, core::kConfigFrameSize), now);
+        handleFrame(std::span(m_partial).subspan(used).first<core::kConfigFrameSize>(), now);
         used += core::kConfigFrameSize;
     }
     m_partial.erase(m_partial.begin(), m_partial.begin() + static_cast<std::ptrdiff_t>(used));
 }
 
-void ConverterSimulator::handleFrame(std::span<const std::uint8_t> frame, Clock::time_point now) {
+void ConverterSimulator::handleFrame(core::FrameView frame, Clock::time_point now) {
     ++m_frames;
     const std::string name = "frame " + std::to_string(m_frames);
     const core::Result<core::DecodedFrame> decoded = core::decodeConfigFrame(frame);
@@ -158,8 +169,13 @@ void ConverterSimulator::handleFrame(std::span<const std::uint8_t> frame, Clock:
         report(m_lastByteWall, kReceived, frame, name + ": " + decoded.error().text + "; not answered");
         return;
     }
-    report(m_lastByteWall, kReceived, frame,
-           name + ": " + core::describeFrameLine(core::FrameView(frame.data(), core::kConfigFrameSize)));
+    const std::vector<std::string> unsendable = core::unsendableFields(frame);
+    std::string marks;
+    for (const std::string& field : unsendable) {
+        marks += (marks.empty() ? " (the dialog never sends this: " : "; ") + field;
+    }
+    marks += marks.empty() ? "" : ")";
+    report(m_lastByteWall, kReceived, frame, name + marks + ": " + core::describeFrameLine(frame));
     const std::string replyTo = "reply to " + name;
     core::Status sent;
     switch (m_mode) {
@@ -178,6 +194,9 @@ void ConverterSimulator::handleFrame(std::span<const std::uint8_t> frame, Clock:
         case ReplyMode::Late:
             m_scheduled.push_back({now + kLateDelay, kAck, m_frames});
             report(m_wallClock(), kNote, {}, replyTo + " due in 1.5 s");
+            break;
+        case ReplyMode::Strict:
+            sent = answer(std::array{unsendable.empty() ? kAck : kNak}, replyTo);
             break;
     }
     if (!sent) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/result.h"
+#include "link/framefields.h"
 
 namespace veltara::sim {
 
@@ -20,6 +21,7 @@ enum class ReplyMode {
     Nak,     // one byte other than 0x55
     Double,  // 0x55 twice
     Late,    // 0x55 after 1.5 s, later than the dialog waits
+    Strict,  // 0x55 at once, but 0xAA to a frame the dialog never sends (core::unsendableFields)
 };
 
 std::optional<ReplyMode> parseReplyMode(std::string_view text);
@@ -34,9 +36,10 @@ inline constexpr std::chrono::milliseconds kFrameGap{200};
 // A converter at the far end of a pseudo-terminal pair: it reads 33-byte configuration frames and
 // answers as its reply mode says. Every frame, answer and piece of noise is reported through the line
 // sink as one log line, the way CAN dump tools print traffic: wall-clock time, direction, byte count and
-// raw bytes, then what they mean:
+// raw bytes, then what they mean, with what in a frame the dialog never sends:
 //   (1765120255.123456) rx [33] 03 00 05 ... ED  frame 1: RS232 baud rate: 9600; ...
 //   (1765120255.123480) tx [1] 55  reply to frame 1
+//   (1765120256.500000) rx [33] 03 00 99 ... 81  frame 2 (the dialog never sends this: CAN bit ...): ...
 // Single-threaded: the owner calls step() from its loop (the simulator program) or from an event pump
 // (tests).
 class ConverterSimulator {
@@ -54,8 +57,8 @@ public:
     core::Status open();
     const std::string& devicePath() const { return m_devicePath; }
 
-    // Waits up to `timeout` for bytes or for a late reply to fall due, then handles both. A signal
-    // ends the wait early without an error.
+    // Waits up to `timeout` for bytes, for a late reply to fall due or for a partial frame's gap to
+    // pass, then handles them. A signal ends the wait early without an error.
     core::Status step(std::chrono::milliseconds timeout);
 
     void setReplyMode(ReplyMode mode) { m_mode = mode; }
@@ -75,8 +78,9 @@ private:
         int frame;
     };
 
+    void dropStalePartial(Clock::time_point now);
     void takeBytes(std::span<const std::uint8_t> bytes, Clock::time_point now);
-    void handleFrame(std::span<const std::uint8_t> frame, Clock::time_point now);
+    void handleFrame(core::FrameView frame, Clock::time_point now);
     void sendDueReplies(Clock::time_point now);
     core::Status answer(std::span<const std::uint8_t> bytes, const std::string& what);
     void report(std::chrono::system_clock::time_point when, std::string_view direction,

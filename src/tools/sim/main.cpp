@@ -31,7 +31,8 @@ Simulates the RS232-CAN converter on a pseudo-terminal pair. Prints the device
 path, then one line per configuration frame received and per answer given, as
 CAN dump tools do: the time (seconds since 1970, to the microsecond), rx or tx,
 the byte count and the raw bytes in hexadecimal, then the frame's settings
-decoded. A frame whose checksum is wrong is reported and not answered.
+decoded. A frame whose checksum is wrong is reported and not answered; one
+the dialog could never send is marked "the dialog never sends this: ...".
 
 Options:
   --as COMn      Also make the dialog's COMn (n = 1..8) reach the simulator: creates
@@ -44,6 +45,8 @@ Options:
                    nak     one byte other than 0x55 (0xAA)
                    double  0x55 twice
                    late    0x55 after 1.5 seconds, too late for the dialog
+                   strict  0x55, but 0xAA to a frame the dialog never sends
+                           (a rate code off its lists, a reserved bit set, ...)
   --help         Show this text.
   --version      Show the version.
 
