@@ -167,7 +167,8 @@ TEST(CliDecode, RoundTripsEncodeFromArgumentsOrStandardInputAndNamesEveryField) 
          {"\"rs232_baud_rate\": 9600,", "\"can_baud_rate\": 250000,",
           "\"input_id\": 1826, \"input_id_frame_type\": \"standard\",", "\"output_protection\": false,",
           "\"can_transmit_id\": 802, \"can_transmit_id_frame_type\": \"standard\",",
-          "\"period_ms_count\": 300,", "\"input_transmitting\": \"on_change\",", "\"checksum\": 237}"}) {
+          "\"period_ms_count\": 300,", "\"input_transmitting\": \"on_change\",", "\"checksum\": 237}",
+          "\"dialog_never_sends\": {},", "\"can_baud_rate_code\": 5,", "\"reserved_byte_1\": 0,"}) {
         EXPECT_NE(json.out.find(expected), std::string::npos) << expected << "\n" << json.out;
     }
 }

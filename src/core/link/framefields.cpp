@@ -10,8 +10,6 @@ namespace veltara::core {
 
 namespace {
 
-using namespace std::string_literals;
-
 constexpr std::string_view kReceiveNames[] = {"none", "standard", "extended", "all"};
 constexpr std::string_view kReceiveTexts[] = {"none", "Standard", "Extended", "All"};
 constexpr std::string_view kModeNames[] = {"one_byte", "multi_byte"};
