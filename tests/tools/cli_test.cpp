@@ -106,7 +106,9 @@ TEST(CliEncode, PrintsWhatTheDialogSendsForTheFileItSaved) {
     }
 }
 
-TEST(CliEncode, TheDialogsMessagesGoToStderrNamingTheirField) {
+// What start-up corrects is named box by box, with the stored and the used value, and refused unless
+// accepted.
+TEST(CliEncode, StartUpCorrectionsAreNamedAndRefusedUnlessAccepted) {
     TempDir dir;
     ConverterSettings record;
     FillStartupDefaults(record);
@@ -120,17 +122,21 @@ TEST(CliEncode, TheDialogsMessagesGoToStderrNamingTheirField) {
         out.write(reinterpret_cast<const char*>(slot.data()), static_cast<std::streamsize>(slot.size()));
     }
     const CliRun run = runCli({"encode", "--settings", "settings.bin"}, dir.path());
-    EXPECT_EQ(run.code, 0);
-    EXPECT_NE(run.err.find("): The settings file holds the value 12 for COM"), std::string::npos) << run.err;
-    // One message repeated for several boxes names the box with each.
+    EXPECT_EQ(run.code, 2);
+    EXPECT_EQ(run.out, "");
     for (const char* line :
-         {"Input Data Error (I/O Feature > Period ms Count): Please enter decimal number (1 to 65535)!\n",
-          "Input Data Error (CAN Receiving > Mask, box 2 of 4): Please enter the hexcial digit (0 to FF)!\n",
-          "Input Data Error (I/O Config > Input Frame ID, box 4 of 4): Please enter the hexcial digit (0 to "
-          "FF)!\n"}) {
+         {"  RS232 Config > RS232 Port (offset 0): stored 12 (no such entry; the list has 8), used -1 (none "
+          "selected) (\"The settings file holds the value 12 for COM",
+          "  CAN Receiving > Mask, box 2 of 4 (offset 54): stored \"zz\", used \"00\"",
+          "  I/O Config > Input Frame ID, box 4 of 4 (offset 94): stored \"zz\", used \"00\"",
+          "  I/O Feature > Period ms Count (offset 126): stored \"0\", used \"1\""}) {
         EXPECT_NE(run.err.find(line), std::string::npos) << line << "\n" << run.err;
     }
-    EXPECT_EQ(run.out.size(), 33u * 3);
+    const CliRun accepted =
+        runCli({"encode", "--settings", "settings.bin", "--accept-corrections"}, dir.path());
+    EXPECT_EQ(accepted.code, 0) << accepted.err;
+    EXPECT_EQ(accepted.out.size(), 33u * 3);
+    EXPECT_EQ(std::count(accepted.err.begin(), accepted.err.end(), '\n'), 4) << accepted.err;
 }
 
 TEST(CliDecode, RoundTripsEncodeFromArgumentsOrStandardInputAndNamesEveryField) {
@@ -242,7 +248,7 @@ TEST(CliProgram, StartUpCorrectionsStopTheSendUnlessAccepted) {
     EXPECT_NE(refused.out.find("Configuration fails! settings refused before sending"), std::string::npos)
         << refused.out;
     EXPECT_NE(refused.err.find("nothing was sent"), std::string::npos) << refused.err;
-    EXPECT_NE(refused.err.find("  Input Data Error (I/O Feature > Period ms Count): Please enter decimal"),
+    EXPECT_NE(refused.err.find("  I/O Feature > Period ms Count (offset 126): stored \"0\", used \"1\""),
               std::string::npos)
         << refused.err;
 

@@ -229,22 +229,36 @@ constexpr commandline::Option kOptions[] = {
     {.name = "unassign", .valueName = "COMn", .help = "remove COMn's link"},
 };
 
+void usageDocument(std::string_view error, Streams& io) {
+    QJsonObject document{{"version", VELTARA_VERSION}};
+    addText(document, "error", error);
+    io.out << QJsonDocument(document).toJson(QJsonDocument::Indented).toStdString();
+}
+
+// A script that asked for JSON gets its one document also when the command line is wrong.
+int usage(const commandline::Arguments& arguments, Streams& io, const std::string& text) {
+    if (arguments.has("json")) {
+        usageDocument(text, io);
+    }
+    return usageError(io, "ports", text);
+}
+
 int portsCommand(const commandline::Arguments& arguments, Streams& io) {
     const std::vector<std::string>& operands = arguments.operands();
     if (auto both = commandline::excludeEachOther(arguments, {"assign", "unassign", "json"})) {
-        return usageError(io, "ports", *both);
+        return usage(arguments, io, *both);
     }
     if (const auto name = arguments.value("assign")) {
         if (operands.size() != 1) {
-            return usageError(io, "ports",
-                              operands.empty()
-                                  ? "--assign needs a COM name and a device: --assign COMn DEVICE"
-                                  : "--assign takes one device, not " + std::to_string(operands.size()));
+            return usage(arguments, io,
+                         operands.empty()
+                             ? "--assign needs a COM name and a device: --assign COMn DEVICE"
+                             : "--assign takes one device, not " + std::to_string(operands.size()));
         }
         return assign(*name, operands.front(), io.out, io.err);
     }
     if (!operands.empty()) {
-        return usageError(io, "ports", "ports takes no argument '" + operands.front() + "'");
+        return usage(arguments, io, "ports takes no argument '" + operands.front() + "'");
     }
     if (const auto name = arguments.value("unassign")) {
         return unassign(*name, io.out, io.err);

@@ -297,28 +297,29 @@ int programCommand(const commandline::Arguments& arguments, Streams& io) {
     } else {
         auto loaded = loadConfiguration(arguments, io, SettingsUse::Program);
         if (const auto* error = std::get_if<ConfigurationError>(&loaded)) {
-            std::vector<PortReport> refused;
-            if (!error->corrections.empty() && !error->usage) {
-                // Nothing was sent because of what start-up did: each port says so.
-                for (const PortTarget& target : targets) {
-                    PortReport& report = refused.emplace_back();
-                    report.target = target;
-                    report.result.verdict = Verdict::SettingsRefused;
-                    if (request.lines()) {
-                        printJson(io.out, resultJson(report), true);
-                    }
-                }
-            }
-            if (refused.empty() || request.lines()) {
+            if (error->usage || error->corrections.empty()) {
                 return request.error(error->text, error->usage, error->corrections);
+            }
+            // Nothing was sent because of what start-up did to stored values: each port says so.
+            const std::string text = "nothing was sent: " + error->text;
+            std::vector<PortReport> refused;
+            for (const PortTarget& target : targets) {
+                PortReport& report = refused.emplace_back();
+                report.target = target;
+                report.result.verdict = Verdict::SettingsRefused;
+                if (request.lines()) {
+                    printJson(io.out, resultJson(report), true);
+                } else if (!request.json()) {
+                    io.out << commandline::printable(resultLine(report)) << '\n';
+                }
             }
             if (request.json()) {
                 QJsonObject document = programDocument(refused, kExitUsageOrIo);
-                addText(document, "error", error->text);
+                addText(document, "error", text);
                 document["corrections"] = correctionsJson(error->corrections);
                 printJson(io.out, document, false);
             }
-            fail(io, error->text);
+            fail(io, text);
             for (const Correction& c : error->corrections) {
                 io.err << "  " << commandline::printable(correctionText(c)) << '\n';
             }

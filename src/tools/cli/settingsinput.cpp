@@ -118,7 +118,7 @@ std::string meaning(const std::string& text, bool decimal) {
 }
 
 std::string shown(const std::string& text) {
-    return "\"" + text + "\"";
+    return "\"" + text.substr(0, text.find_last_not_of(' ') + 1) + "\"";
 }
 
 struct RecordDiff {
