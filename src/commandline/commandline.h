@@ -20,7 +20,7 @@ struct Option {
     std::string_view name = {};       // the long name without dashes: "port"
     std::string_view valueName = {};  // "PORT" for an option that takes a value; empty for a flag
     std::string_view help = {};       // what the help says of it, wrapped there
-    char shortName = 0;          // 'h' for -h
+    char shortName = 0;               // 'h' for -h
     bool repeatable = false;
     bool singleDash = false;  // also taken as -name (the toolkit's own options: -platform xcb)
     bool hidden = false;      // taken but not listed in the help

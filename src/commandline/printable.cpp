@@ -12,9 +12,9 @@ void escape(std::string& shown, unsigned char byte) {
     shown += escaped;
 }
 
-// The length of the well-formed UTF-8 sequence at the start of `text` (no overlong forms, no
-// surrogates, nothing above U+10FFFF), or 0.
-std::size_t sequenceLength(std::string_view text) {
+}  // namespace
+
+std::size_t utf8SequenceLength(std::string_view text) {
     const auto at = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
     const unsigned char lead = at(0);
     std::size_t length = 0;
@@ -44,8 +44,6 @@ std::size_t sequenceLength(std::string_view text) {
     return length;
 }
 
-}  // namespace
-
 std::string printable(std::string_view text) {
     std::string shown;
     shown.reserve(text.size());
@@ -60,7 +58,7 @@ std::string printable(std::string_view text) {
             ++i;
             continue;
         }
-        const std::size_t length = sequenceLength(text.substr(i));
+        const std::size_t length = utf8SequenceLength(text.substr(i));
         // U+0080..U+009F are control characters too (C1: a terminal takes U+009B as CSI).
         if (length == 0 || (length == 2 && byte == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0)) {
             escape(shown, byte);

@@ -20,6 +20,7 @@ using namespace std::chrono_literals;
 using Bytes = std::vector<std::uint8_t>;
 
 using test::kFactoryFrame;
+using test::hexPairs;
 
 // Every log line carries this time, so lines compare exactly.
 constexpr std::chrono::system_clock::time_point kWallTime{std::chrono::microseconds(1765120255012345)};
@@ -73,19 +74,9 @@ struct SimulatorBench {
     }
 };
 
-std::string hex(const Bytes& bytes) {
-    std::string text;
-    char pair[4];
-    for (std::uint8_t b : bytes) {
-        std::snprintf(pair, sizeof pair, "%02X", b);
-        text += (text.empty() ? "" : " ") + std::string(pair);
-    }
-    return text;
-}
-
 // The line a received frame gets: time, direction, length and raw bytes before the decoded fields.
 std::string frameLine(const Bytes& frame, const std::string& what) {
-    return kStamp + std::string("rx [33] ") + hex(frame) + "  frame 1: " + what;
+    return kStamp + std::string("rx [33] ") + hexPairs(frame) + "  frame 1: " + what;
 }
 
 TEST(ConverterSimulator, AnswersAsItsReplyModeSays) {
@@ -176,7 +167,7 @@ TEST(ConverterSimulator, MarksFramesTheDialogNeverSendsAndStrictRefusesThem) {
         ASSERT_FALSE(bench.lines.empty());
         const std::string mark =
             c.frame == odd ? " (the dialog never sends this: CAN bit rate code 0x99)" : "";
-        EXPECT_EQ(bench.lines[0], kStamp + std::string("rx [33] ") + hex(c.frame) + "  frame 1" + mark +
+        EXPECT_EQ(bench.lines[0], kStamp + std::string("rx [33] ") + hexPairs(c.frame) + "  frame 1" + mark +
                                       ": " + core::describeFrameLine(core::FrameView(c.frame.data(), 33)));
     }
 }

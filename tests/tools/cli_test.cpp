@@ -27,13 +27,7 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string hexLine(const std::vector<std::uint8_t>& bytes) {
-    std::string text;
-    char pair[4];
-    for (std::uint8_t b : bytes) {
-        std::snprintf(pair, sizeof pair, "%02X", b);
-        text += (text.empty() ? "" : " ") + std::string(pair);
-    }
-    return text + "\n";
+    return hexPairs(bytes) + "\n";
 }
 
 TEST(CliEncode, DefaultsPrintTheFactoryFrameAndTouchNoFile) {

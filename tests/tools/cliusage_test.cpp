@@ -46,16 +46,6 @@ InProcessRun runInProcess(const std::vector<std::string>& args, const fs::path& 
     return run;
 }
 
-std::string hexOf(const std::vector<std::uint8_t>& bytes) {
-    std::string text;
-    char pair[4];
-    for (std::uint8_t b : bytes) {
-        std::snprintf(pair, sizeof pair, "%02X", b);
-        text += (text.empty() ? "" : " ") + std::string(pair);
-    }
-    return text;
-}
-
 void writeRecord(const fs::path& path, void (*change)(ConverterSettings&)) {
     ConverterSettings record;
     FillStartupDefaults(record);
@@ -80,7 +70,7 @@ TEST(CliUsage, EveryMistakeIsOneLineThatSaysWhatIsWrong) {
     for (int i = 0; i < 17; ++i) {
         seventeen.insert(seventeen.end(), {"--port", "/dev/veltara-" + std::to_string(i)});
     }
-    const std::string factory = hexOf(kFactoryFrame);
+    const std::string factory = hexPairs(kFactoryFrame);
     std::string wrongSum = factory;
     wrongSum.replace(wrongSum.size() - 2, 2, "EE");
     const UsageCase cases[] = {
@@ -202,11 +192,11 @@ TEST(CliSettingsText, DecodedJsonEncodesBackByteForByte) {
             sum += frame[i];
         }
         frame[32] = static_cast<std::uint8_t>(sum);
-        const InProcessRun decoded = runInProcess({"decode", "--json", hexOf(frame)}, dir.path());
-        ASSERT_EQ(decoded.code, 0) << hexOf(frame) << "\n" << decoded.err;
+        const InProcessRun decoded = runInProcess({"decode", "--json", hexPairs(frame)}, dir.path());
+        ASSERT_EQ(decoded.code, 0) << hexPairs(frame) << "\n" << decoded.err;
         const InProcessRun encoded = runInProcess({"encode", "--from-json", "-"}, dir.path(), decoded.out);
         EXPECT_EQ(encoded.code, 0) << decoded.out << encoded.err;
-        EXPECT_EQ(encoded.out, hexOf(frame) + "\n") << decoded.out;
+        EXPECT_EQ(encoded.out, hexPairs(frame) + "\n") << decoded.out;
     }
 }
 
@@ -222,7 +212,7 @@ TEST(CliSettingsText, SavedSettingsGiveTheFrameTheyWereMadeFrom) {
     encode.insert(encode.end(), sets.begin(), sets.end());
     const InProcessRun expected = runInProcess(encode, dir.path());
     ASSERT_EQ(expected.code, 0) << expected.err;
-    EXPECT_NE(expected.out, hexOf(kFactoryFrame) + "\n");
+    EXPECT_NE(expected.out, hexPairs(kFactoryFrame) + "\n");
 
     std::vector<std::string> save = {"save", "--settings", "line3.ini", "--defaults"};
     save.insert(save.end(), sets.begin(), sets.end());
