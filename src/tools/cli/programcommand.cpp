@@ -112,9 +112,7 @@ struct Request {
             return usageError(io, "program", text);
         }
         fail(io, text);
-        for (const Correction& c : corrections) {
-            io.err << "  " << commandline::printable(correctionText(c)) << '\n';
-        }
+        listCorrections(corrections, io);
         return kExitUsageOrIo;
     }
 };
@@ -320,18 +318,13 @@ int programCommand(const commandline::Arguments& arguments, Streams& io) {
                 printJson(io.out, document, false);
             }
             fail(io, text);
-            for (const Correction& c : error->corrections) {
-                io.err << "  " << commandline::printable(correctionText(c)) << '\n';
-            }
+            listCorrections(error->corrections, io);
             return kExitUsageOrIo;
         }
         const auto& configuration = std::get<Configuration>(loaded);
         frame = configuration.frame;
         corrections = configuration.corrections;
-        for (const Correction& c : corrections) {
-            io.err << kProgram << ": warning: " << commandline::printable(configuration.source)
-                   << ": corrected " << commandline::printable(correctionText(c)) << '\n';
-        }
+        warnOfCorrections(configuration, io);
     }
     if (arguments.has("dry-run")) {
         return dryRun(request, frame, targets);

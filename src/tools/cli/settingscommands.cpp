@@ -36,17 +36,8 @@ int refuse(const ConfigurationError& error, Streams& io, std::string_view comman
         return usageError(io, command, error.text);
     }
     fail(io, error.text);
-    for (const Correction& c : error.corrections) {
-        io.err << "  " << commandline::printable(correctionText(c)) << '\n';
-    }
+    listCorrections(error.corrections, io);
     return kExitUsageOrIo;
-}
-
-void warnOfCorrections(const Configuration& configuration, Streams& io) {
-    for (const Correction& c : configuration.corrections) {
-        io.err << kProgram << ": warning: " << commandline::printable(configuration.source) << ": corrected "
-               << commandline::printable(correctionText(c)) << '\n';
-    }
 }
 
 int encodeCommand(const commandline::Arguments& arguments, Streams& io) {

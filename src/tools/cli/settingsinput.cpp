@@ -6,6 +6,7 @@
 #include <iterator>
 #include <sstream>
 
+#include "commandline/printable.h"
 #include "dialog/dialogfields.h"
 #include "dialog/headlessdialog.h"
 #include "fieldlabels.h"
@@ -238,6 +239,19 @@ std::vector<std::pair<std::string, std::string>> frameTypesFirst(
 }
 
 }  // namespace
+
+void listCorrections(const std::vector<Correction>& corrections, Streams& io) {
+    for (const Correction& c : corrections) {
+        io.err << "  " << commandline::printable(correctionText(c)) << '\n';
+    }
+}
+
+void warnOfCorrections(const Configuration& configuration, Streams& io) {
+    for (const Correction& c : configuration.corrections) {
+        io.err << kProgram << ": warning: " << commandline::printable(configuration.source) << ": corrected "
+               << commandline::printable(correctionText(c)) << '\n';
+    }
+}
 
 std::string correctionText(const Correction& c) {
     std::string text =

@@ -72,6 +72,11 @@ std::variant<Configuration, ConfigurationError> loadConfiguration(const commandl
 // The frame of the factory values ("Default Config").
 core::ConfigFrame factoryFrame();
 
+// After an error: each correction on a line of its own, indented under it.
+void listCorrections(const std::vector<Correction>& corrections, Streams& io);
+// When they were accepted: a warning per correction.
+void warnOfCorrections(const Configuration& configuration, Streams& io);
+
 // "RS232 Baud Rate (offset 4): stored 9, used -1 (none)": one correction on one line.
 std::string correctionText(const Correction& correction);
 
