@@ -47,6 +47,11 @@ std::optional<std::string> readAll(std::istream& in, const std::string& name, st
 // FILE or - (standard input), checked as the settings file is: no FIFO, device or folder.
 std::optional<std::string> readNamed(const std::string& path, Streams& io, std::string& error) {
     if (path == "-") {
+        if (io.inIsTerminal) {
+            // Nobody types a record or a JSON document; waiting for one would look like a hang.
+            error = "standard input is a terminal; give a file, or pipe one in";
+            return std::nullopt;
+        }
         return readAll(io.in, "standard input", error);
     }
     if (const auto problem = settingsPathProblem(path)) {
@@ -345,7 +350,7 @@ std::variant<Configuration, ConfigurationError> loadConfiguration(const commandl
         const bool named = arguments.has("settings");
         if (path == "-" && named) {
             std::string error;
-            const auto bytes = readAll(io.in, "standard input", error);
+            const auto bytes = readNamed(path, io, error);
             if (!bytes) {
                 return failure(error);
             }
