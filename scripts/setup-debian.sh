@@ -16,6 +16,8 @@ packages=(
   x11-utils imagemagick
   # tests/packaging: lintian checks the Debian package as Debian would.
   lintian
+  # tests/tools: the JSON the programs print is checked against docs/schema.
+  python3-jsonschema
 )
 if [ $# -gt 0 ]; then
   packages=("$@")

@@ -26,7 +26,10 @@ dpkg-deb -c "$deb" | awk '{print $NF}' | sed 's|^\./|/|' | grep -v '/$' | sort >
   printf '%s\n' /usr/share/applications/veltara.desktop /usr/share/icons/hicolor/scalable/apps/veltara.svg \
     /usr/share/doc/veltara/README.md /usr/share/doc/veltara/changelog.gz /usr/share/doc/veltara/copyright \
     /usr/share/doc/veltara/docs/veltara-window.png /usr/share/doc/veltara/docs/settings-file.md \
-    /usr/share/doc/veltara/docs/frame.md /usr/share/lintian/overrides/veltara
+    /usr/share/doc/veltara/docs/frame.md /usr/share/doc/veltara/docs/json.md /usr/share/lintian/overrides/veltara
+  for schema in decode ports program program-result program-log; do
+    echo "/usr/share/doc/veltara/docs/schema/$schema.schema.json"
+  done
 } | sort > "$work/expected"
 diff -u "$work/expected" "$work/files" || fail "the package's file list differs"
 
