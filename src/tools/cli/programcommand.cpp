@@ -311,11 +311,12 @@ int programCommand(const commandline::Arguments& arguments, Streams& io) {
                     io.out << commandline::printable(resultLine(report)) << '\n';
                 }
             }
-            if (request.json()) {
+            if (request.json() || request.lines()) {
+                // With --json-lines the document follows the ports' lines: the error and the corrections.
                 QJsonObject document = programDocument(refused, kExitUsageOrIo);
                 addText(document, "error", text);
                 document["corrections"] = correctionsJson(error->corrections);
-                printJson(io.out, document, false);
+                printJson(io.out, document, request.lines());
             }
             fail(io, text);
             listCorrections(error->corrections, io);
