@@ -40,7 +40,7 @@ bool startsWithAny(std::string_view name) {
 }
 
 CommandLine usageError(std::string text) {
-    return {CommandLine::Action::UsageError, std::move(text) + "; see 'veltara --help'"};
+    return {.action = CommandLine::Action::UsageError, .error = std::move(text) + "; see 'veltara --help'"};
 }
 
 }  // namespace
@@ -65,10 +65,10 @@ CommandLine parseCommandLine(std::span<const std::string_view> args) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
         if (arg == "--help" || arg == "-h") {
-            return {CommandLine::Action::Help, {}};
+            return {.action = CommandLine::Action::Help};
         }
         if (arg == "--version") {
-            return {CommandLine::Action::Version, {}};
+            return {.action = CommandLine::Action::Version};
         }
         if (arg.size() < 2 || arg[0] != '-') {
             return usageError("unexpected argument '" + std::string(arg) + "'");
@@ -79,6 +79,11 @@ CommandLine parseCommandLine(std::span<const std::string_view> args) {
                 return usageError("option '" + std::string(arg) + "' needs a value");
             }
             ++i;
+            if (name == "platform") {
+                result.platform = args[i];
+            } else if (name == "display") {
+                result.x11Display = args[i];
+            }
         } else if (!contains(kQtFlags, name) && !startsWithAny(name)) {
             return usageError("unknown option '" + std::string(arg) + "'");
         }
