@@ -9,9 +9,9 @@ namespace veltara::app {
 
 // The variables a desktop session sets for its programs; empty when unset.
 struct DisplayEnvironment {
-    std::string_view qtPlatform;      // QT_QPA_PLATFORM
-    std::string_view x11Display;      // DISPLAY
-    std::string_view waylandDisplay;  // WAYLAND_DISPLAY
+    std::string_view qtPlatform{};      // QT_QPA_PLATFORM
+    std::string_view x11Display{};      // DISPLAY
+    std::string_view waylandDisplay{};  // WAYLAND_DISPLAY
 };
 
 // Where the window goes, decided before QApplication loads a platform plug-in: one that finds no
