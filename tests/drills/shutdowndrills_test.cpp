@@ -90,7 +90,7 @@ public:
 
     ~Desktop() {
         if (m_server->started()) {
-            end(SIGKILL);
+            end(SIGTERM);
         }
     }
 
