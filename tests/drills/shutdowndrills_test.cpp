@@ -76,6 +76,11 @@ public:
             m_session = {"DISPLAY=" + m_display};
             return;
         }
+        // weston binds XWayland's socket in the folder that a desktop's boot makes and Xvfb makes itself.
+        std::error_code error;
+        if (fs::create_directory("/tmp/.X11-unix", error)) {
+            fs::permissions("/tmp/.X11-unix", fs::perms::all | fs::perms::sticky_bit, error);
+        }
         m_server = std::make_unique<Child>(std::vector<std::string>{
             "/usr/bin/env", "XDG_RUNTIME_DIR=" + m_runtime.path().string(), "/usr/bin/weston", "--no-config",
             "--backend=headless-backend.so", "--socket=veltara-drill", "--idle-time=0", "--xwayland"});
