@@ -9,6 +9,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang clang-format libclang-rt-14-dev
   xvfb xauth socat util-linux file dbus
+  # The shutdown drills: a Wayland compositor with XWayland, Qt's Wayland plug-in (which Qt would pick in a
+  # Wayland session on its own), and libxcb to see and close the window as a window manager does.
+  weston xwayland qt6-wayland libxcb1-dev
   # The dialog's face (metric-compatible with the one its layout was drawn for), and the DejaVu faces the
   # window tests fall back to.
   fonts-liberation2 fonts-dejavu-core

@@ -22,8 +22,9 @@ Application::Application()
     QObject::connect(&m_serial, &qt::QtSerialControl::portFailed,
                      [this](const core::Error& failure) { m_dialog.portClosedByFailure(failure); });
     QObject::connect(&m_endSignals, &EndSignals::ending, [this](int) { endUnattended(); });
-    // The window system's plug-in ends the program with exit() when the display goes away; the
-    // settings are saved on the way out, as closing the window saves them.
+    // The X11 plug-in ends the program with exit() when the display goes away, in a Wayland session
+    // when the compositor takes XWayland with it; the settings are saved on the way out, as closing
+    // the window saves them.
     if (g_running == nullptr) {
         g_running = this;
         std::atexit(&Application::saveAtExit);

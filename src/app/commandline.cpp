@@ -67,13 +67,13 @@ CommandLine parseCommandLine(std::span<const std::string_view> args) {
     const std::vector<std::string> copies(args.begin(), args.end());
     commandline::Arguments arguments;
     if (const auto problem = commandline::parse(copies, kOptions, arguments)) {
-        return {CommandLine::Action::UsageError, *problem};
+        return {.action = CommandLine::Action::UsageError, .error = *problem};
     }
     if (arguments.has("help")) {
-        return {CommandLine::Action::Help, {}};
+        return {.action = CommandLine::Action::Help};
     }
     if (arguments.has("version")) {
-        return {CommandLine::Action::Version, {}};
+        return {.action = CommandLine::Action::Version};
     }
     if (!arguments.operands().empty()) {
         return {CommandLine::Action::UsageError,

@@ -11,7 +11,10 @@ namespace veltara::app {
 struct CommandLine {
     enum class Action { Run, Help, Version, UsageError };
     Action action = Action::Run;
-    std::string error;  // for UsageError: one line, without the program's name or the pointer to help
+    std::string error{};  // for UsageError: one line, without the program's name or the pointer to help
+    // The values of Qt's -platform and -display options, empty when not given.
+    std::string platform{};
+    std::string x11Display{};
 };
 
 // `args` excludes the program name. Qt's own options (-platform NAME, -display DISPLAY, -style=NAME,

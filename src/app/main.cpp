@@ -8,10 +8,12 @@
 #include "commandline.h"
 #include "commandline/commandline.h"
 #include "commandline/printable.h"
+#include "displaychoice.h"
 #include "widgets/appicon.h"
 
 int main(int argc, char* argv[]) {
-    // Decided before QApplication exists: it would load the display's platform plugin first.
+    // Decided before QApplication exists: it would load the display's platform plugin first, and abort
+    // when there is no display.
     const std::vector<std::string_view> args(argv + 1, argv + argc);
     const veltara::app::CommandLine commandLine = veltara::app::parseCommandLine(args);
     switch (commandLine.action) {
@@ -28,6 +30,17 @@ int main(int argc, char* argv[]) {
                        stderr);
             return 2;
         case veltara::app::CommandLine::Action::Run:
+            break;
+    }
+    const veltara::app::DisplayChoice display = veltara::app::chooseDisplayHere(commandLine);
+    switch (display.action) {
+        case veltara::app::DisplayChoice::Action::NoDisplay:
+            std::fprintf(stderr, "veltara: %s\n", display.error.c_str());
+            return 2;
+        case veltara::app::DisplayChoice::Action::X11:
+            qputenv("QT_QPA_PLATFORM", "xcb");
+            break;
+        case veltara::app::DisplayChoice::Action::AsAsked:
             break;
     }
     QApplication app(argc, argv);

@@ -64,17 +64,22 @@ bool Child::readSome(int timeoutMs) {
 }
 
 bool Child::waitForLine(const std::string& line, std::chrono::milliseconds limit) {
+    return !waitForLine([&line](const std::string& candidate) { return candidate == line; }, limit).empty();
+}
+
+std::string Child::waitForLine(const std::function<bool(const std::string&)>& wanted,
+                               std::chrono::milliseconds limit) {
     const auto deadline = Clock::now() + limit;
     for (;;) {
         for (std::size_t end; (end = m_output.find('\n', m_scanned)) != std::string::npos;) {
-            const bool found = m_output.compare(m_scanned, end - m_scanned, line) == 0;
+            std::string line = m_output.substr(m_scanned, end - m_scanned);
             m_scanned = end + 1;
-            if (found) {
-                return true;
+            if (wanted(line)) {
+                return line;
             }
         }
         if (m_pid <= 0 || Clock::now() >= deadline || !readSome(5)) {
-            return false;
+            return {};
         }
     }
 }

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,8 +22,13 @@ public:
     Child& operator=(const Child&) = delete;
 
     bool started() const { return m_pid > 0; }
+    pid_t pid() const { return m_pid; }
     // Reads output until a line equal to `line` has come; false if the child ended or time ran out.
     bool waitForLine(const std::string& line, std::chrono::milliseconds limit);
+    // Reads output until a line that `wanted` accepts has come and returns it; empty if the child ended
+    // or time ran out.
+    std::string waitForLine(const std::function<bool(const std::string&)>& wanted,
+                            std::chrono::milliseconds limit);
     void kill();
     void send(int signalNumber);
     // Reads the rest of the output and reaps the child, killing it once `limit` has passed; true when it

@@ -47,6 +47,9 @@ dpkg-deb -f "$deb" Description | awk 'length > 80 { print; bad = 1 } END { exit 
 depends=$(dpkg-deb -f "$deb" Depends)
 # The package names alone, one a line, without version constraints.
 names=$(tr ',' '\n' <<<"$depends" | sed 's/(.*)//; s/ //g')
+# The window runs on Qt's X11 plug-in, in a Wayland session too (through XWayland): its package is a dependency.
+xcb=$( (dpkg -S '*/qt6/plugins/platforms/libqxcb.so' 2>/dev/null || true) | sed -n '1s/:.*//p')
+grep -qxF "${xcb:-?}" <<<"$names" || fail "Depends does not name '${xcb:-unknown}', which holds Qt's X11 plug-in"
 for p in $programs; do
   exe="$root/usr/bin/$p"
   for lib in $(readelf -d "$exe" | sed -n 's/.*Shared library: \[\(.*\)\]/\1/p'); do

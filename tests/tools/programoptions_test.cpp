@@ -126,5 +126,55 @@ TEST(ProgramOptions, AnswerWithoutADisplayAndTouchNoFile) {
     }
 }
 
+TEST(ProgramOptions, TheWindowWithoutADisplaySaysSoInOneLineAndTouchesNoFile) {
+    struct Environment {
+        const char* name;
+        const char* waylandDisplay;  // nullptr: unset
+        const char* error;
+    };
+    const Environment environments[] = {
+        {.name = "no display",
+         .waylandDisplay = nullptr,
+         .error = "veltara: no display: start it in a desktop session, or set DISPLAY to an X server (e.g. "
+                  "DISPLAY=:0)\n"},
+        {.name = "a Wayland session without XWayland",
+         .waylandDisplay = "wayland-0",
+         .error = "veltara: this Wayland session has no X display (DISPLAY is not set) for the window: turn "
+                  "XWayland on, or pass -platform wayland to run it uncentred\n"}};
+    const std::vector<std::uint8_t> saved = slotBytes(savedRecord());
+    for (const Environment& e : environments) {
+        for (const bool withFile : {false, true}) {
+            SCOPED_TRACE(std::string(e.name) + (withFile ? ", a settings file" : ", no settings file"));
+            TempDir dir;
+            if (withFile) {
+                writeBytes(dir / "quorvel.ini", saved);
+            }
+            const auto before = withFile ? fs::last_write_time(dir / "quorvel.ini") : fs::file_time_type{};
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+                environment.remove(QString::fromLatin1(name));
+            }
+            if (e.waylandDisplay != nullptr) {
+                environment.insert("WAYLAND_DISPLAY", e.waylandDisplay);
+            }
+            QProcess process;
+            process.setProcessEnvironment(environment);
+            process.setWorkingDirectory(QString::fromStdString(dir.path().string()));
+            process.start(QString::fromLatin1(VELTARA_APP_PATH), {});
+            ASSERT_TRUE(process.waitForFinished(10000));
+            EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+            EXPECT_EQ(process.exitCode(), 2);
+            EXPECT_EQ(process.readAllStandardError().toStdString(), e.error);
+            EXPECT_EQ(process.readAllStandardOutput().toStdString(), "");
+            if (withFile) {
+                EXPECT_EQ(readBytes(dir / "quorvel.ini"), saved);
+                EXPECT_EQ(fs::last_write_time(dir / "quorvel.ini"), before);
+            } else {
+                EXPECT_TRUE(fs::is_empty(dir.path())) << "a file was left behind";
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace veltara::test
