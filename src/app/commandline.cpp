@@ -76,10 +76,12 @@ CommandLine parseCommandLine(std::span<const std::string_view> args) {
         return {.action = CommandLine::Action::Version};
     }
     if (!arguments.operands().empty()) {
-        return {CommandLine::Action::UsageError,
-                "unexpected argument '" + arguments.operands().front() + "'"};
+        return {.action = CommandLine::Action::UsageError,
+                .error = "unexpected argument '" + arguments.operands().front() + "'"};
     }
-    return {};
+    // Qt's -platform and -display decide the window system before the session's variables do.
+    return {.platform = arguments.value("platform").value_or(""),
+            .x11Display = arguments.value("display").value_or("")};
 }
 
 }  // namespace veltara::app
