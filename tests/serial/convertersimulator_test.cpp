@@ -19,8 +19,8 @@ namespace {
 using namespace std::chrono_literals;
 using Bytes = std::vector<std::uint8_t>;
 
-using test::kFactoryFrame;
 using test::hexPairs;
+using test::kFactoryFrame;
 
 // Every log line carries this time, so lines compare exactly.
 constexpr std::chrono::system_clock::time_point kWallTime{std::chrono::microseconds(1765120255012345)};
