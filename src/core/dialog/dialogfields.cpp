@@ -138,8 +138,8 @@ std::optional<std::string> setIdentifier(Dialog& dialog, const IdKey& id, std::s
     if (*number > 0x7FF && frameType.listIndex() == 0) {
         return refused(id.key, value, "needs the extended frame type (" + typeKey + "=extended)");
     }
-    const IdentifierRowSpec& spec = identifier_rows::kIdentifierRows[static_cast<std::size_t>(id.row)];
-    TextBox(&boxes)[4] = dialog.*spec.boxes;
+    const IdentifierRowSpec& rowEntry = identifier_rows::kIdentifierRows[static_cast<std::size_t>(id.row)];
+    TextBox(&boxes)[4] = dialog.*rowEntry.boxes;
     // Box 3 (the leftmost) holds the most significant byte; a standard frame type disables the upper
     // boxes, and a non-zero byte there is then refused as the window refuses it.
     for (int index = 3; index >= 0; --index) {

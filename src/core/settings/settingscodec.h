@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <span>
 #include <tuple>
+#include <type_traits>
 
 #include "settings/convertersettings.h"
 
@@ -56,6 +57,27 @@ inline constexpr std::tuple kLayout{
     Field<FixedText<8>>{&S::PeriodmsCount, 126},
     Field<FixedText<4>>{&S::OutputProtectValue, 134},
 };
+
+// Where `member` lies in a slot, as the layout above says (the slot's size for a member it lacks).
+template <typename T>
+constexpr std::size_t offsetOf(T ConverterSettings::*member) {
+    std::size_t offset = kSettingsSlotSize;
+    std::apply(
+        [&](const auto&... field) {
+            (
+                [&](const auto& f) {
+                    if constexpr (std::is_same_v<std::remove_cvref_t<decltype(f.member)>,
+                                                 T ConverterSettings::*>) {
+                        if (f.member == member) {
+                            offset = f.offset;
+                        }
+                    }
+                }(field),
+                ...);
+        },
+        kLayout);
+    return offset;
+}
 }  // namespace slot
 
 // Reads record 1 from up to 246 bytes; bytes beyond the end of a short slot count as zero.

@@ -9,6 +9,7 @@
 #include "commandline/printable.h"
 #include "dialog/dialogfields.h"
 #include "dialog/headlessdialog.h"
+#include "dialog/identifierrows.h"
 #include "fieldlabels.h"
 #include "framejson.h"
 #include "offlineserialcontrol.h"
@@ -127,9 +128,13 @@ std::string shown(const std::string& text) {
     return "\"" + text.substr(0, text.find_last_not_of(' ') + 1) + "\"";
 }
 
+// Compares the record as read with the record the window would save, field by field, each field named
+// by its control and placed by the codec's layout.
 struct RecordDiff {
     const Dialog& dialog;
     const std::vector<Message>& messages;
+    const ConverterSettings& stored;
+    const ConverterSettings& used;
     std::vector<Correction>& out;
 
     std::string messageFor(const std::string& control) const {
@@ -140,12 +145,13 @@ struct RecordDiff {
         }
         return {};
     }
-    void add(const std::string& control, std::size_t offset, std::string stored, std::string used) const {
-        out.push_back(
-            {fieldLabel(dialog, control), offset, std::move(stored), std::move(used), messageFor(control)});
+    void add(const std::string& control, std::size_t offset, std::string storedText,
+             std::string usedText) const {
+        out.push_back({fieldLabel(dialog, control), offset, std::move(storedText), std::move(usedText),
+                       messageFor(control)});
     }
-    void list(const std::string& control, std::size_t offset, std::int16_t stored, std::int16_t used) const {
-        if (stored == used) {
+    void list(const std::string& control, std::int16_t ConverterSettings::*member) const {
+        if (stored.*member == used.*member) {
             return;
         }
         const auto* combo = static_cast<const ComboBox*>(dialog.findControl(control));
@@ -160,29 +166,28 @@ struct RecordDiff {
             }
             return std::to_string(index) + " (" + items[static_cast<std::size_t>(index)] + ")";
         };
-        add(control, offset, describe(stored), describe(used));
+        add(control, slot::offsetOf(member), describe(stored.*member), describe(used.*member));
     }
-    void number(const std::string& control, std::size_t offset, std::int16_t stored,
-                std::int16_t used) const {
-        if (stored != used) {
-            add(control, offset, std::to_string(stored), std::to_string(used));
+    // A check box's value, or with `truth` an option's flag, where any non-zero value is true.
+    void number(const std::string& control, std::int16_t ConverterSettings::*member,
+                bool truth = false) const {
+        const bool differs =
+            truth ? (stored.*member != 0) != (used.*member != 0) : stored.*member != used.*member;
+        if (differs) {
+            add(control, slot::offsetOf(member), std::to_string(stored.*member),
+                std::to_string(used.*member));
         }
     }
-    void flag(const std::string& control, std::size_t offset, std::int16_t stored, std::int16_t used) const {
-        if ((stored != 0) != (used != 0)) {
-            add(control, offset, std::to_string(stored), std::to_string(used));
-        }
-    }
-    void text(const std::string& control, std::size_t offset, const std::string& stored,
-              const std::string& used, bool decimal = false) const {
-        if (meaning(stored, decimal) != meaning(used, decimal)) {
-            add(control, offset, shown(stored), shown(used));
+    template <std::size_t N>
+    void text(const std::string& control, std::size_t offset, const FixedText<N>& storedText,
+              const FixedText<N>& usedText, bool decimal = false) const {
+        if (meaning(storedText.text(), decimal) != meaning(usedText.text(), decimal)) {
+            add(control, offset, shown(storedText.text()), shown(usedText.text()));
         }
     }
 };
 
-// What the window's start-up refused or changed, field by field: the record as read against the record
-// the window would save.
+// What the window's start-up refused or changed, field by field.
 std::vector<Correction> corrections(const std::vector<std::uint8_t>& bytes, const Dialog& dialog,
                                     const std::vector<Message>& messages) {
     std::vector<Correction> found;
@@ -192,37 +197,31 @@ std::vector<Correction> corrections(const std::vector<std::uint8_t>& bytes, cons
     }
     ConverterSettings used;
     dialog.CaptureSettings(used);
-    const RecordDiff diff{dialog, messages, found};
-    diff.list("CmbCOM", 0, stored.COM, used.COM);
-    diff.list("CmbRS232BaudRate", 4, stored.RS232BaudRate, used.RS232BaudRate);
-    diff.list("CmbCANBaudRate", 6, stored.CANBaudRate, used.CANBaudRate);
-    diff.list("cmbCANtrFrmType", 8, stored.CANtrFrmType, used.CANtrFrmType);
-    diff.list("cmbCANRecFrmType", 10, stored.CANRecFrmType, used.CANRecFrmType);
-    diff.list("cmbInputFrmType", 12, stored.InputFrmType, used.InputFrmType);
-    diff.list("cmbOutputFrmType", 14, stored.OutputFrmType, used.OutputFrmType);
-    diff.number("chkOutputProtection", 16, stored.OutputProtection, used.OutputProtection);
-    diff.number("ChkRS232RecID", 18, stored.RS232RecID, used.RS232RecID);
-    diff.number("ChkRS232TrID", 20, stored.RS232TrID, used.RS232TrID);
-    diff.flag("optCANTrImme1byte", 22, stored.CANTrImme1byte, used.CANTrImme1byte);
-    diff.flag("optInputPeriodTr", 28, stored.InputPeriodTr, used.InputPeriodTr);
-    struct Row {
-        const char* box;
-        IdTexts ConverterSettings::*texts;
-        std::size_t offset;
-    };
-    for (const Row row : {Row{"txtCANTrID1", &ConverterSettings::CANTrID1, 30},
-                          Row{"txtCANMask1", &ConverterSettings::CANMask1, 46},
-                          Row{"txtCANFilter1", &ConverterSettings::CANFilter1, 62},
-                          Row{"txtCANFilter2", &ConverterSettings::CANFilter2, 78},
-                          Row{"txtInputID1", &ConverterSettings::InputID1, 94},
-                          Row{"txtOutputID1", &ConverterSettings::OutputID1, 110}}) {
+    using S = ConverterSettings;
+    const RecordDiff diff{dialog, messages, stored, used, found};
+    diff.list("CmbCOM", &S::COM);
+    diff.list("CmbRS232BaudRate", &S::RS232BaudRate);
+    diff.list("CmbCANBaudRate", &S::CANBaudRate);
+    diff.list("cmbCANtrFrmType", &S::CANtrFrmType);
+    diff.list("cmbCANRecFrmType", &S::CANRecFrmType);
+    diff.list("cmbInputFrmType", &S::InputFrmType);
+    diff.list("cmbOutputFrmType", &S::OutputFrmType);
+    diff.number("chkOutputProtection", &S::OutputProtection);
+    diff.number("ChkRS232RecID", &S::RS232RecID);
+    diff.number("ChkRS232TrID", &S::RS232TrID);
+    diff.number("optCANTrImme1byte", &S::CANTrImme1byte, /*truth=*/true);
+    diff.number("optInputPeriodTr", &S::InputPeriodTr, /*truth=*/true);
+    for (const IdentifierRowSpec& row : identifier_rows::kIdentifierRows) {
+        IdTexts ConverterSettings::*texts = row.stored->record;
         for (std::size_t i = 0; i < 4; ++i) {
-            diff.text(row.box + std::string("_") + std::to_string(i), row.offset + 4 * i,
-                      (stored.*row.texts)[i].text(), (used.*row.texts)[i].text());
+            diff.text(row.name + std::string("_") + std::to_string(i), slot::offsetOf(texts) + 4 * i,
+                      (stored.*texts)[i], (used.*texts)[i]);
         }
     }
-    diff.text("txtPeriodmsCount", 126, stored.PeriodmsCount.text(), used.PeriodmsCount.text(), true);
-    diff.text("txtOutputProtectValue", 134, stored.OutputProtectValue.text(), used.OutputProtectValue.text());
+    diff.text("txtPeriodmsCount", slot::offsetOf(&S::PeriodmsCount), stored.PeriodmsCount, used.PeriodmsCount,
+              /*decimal=*/true);
+    diff.text("txtOutputProtectValue", slot::offsetOf(&S::OutputProtectValue), stored.OutputProtectValue,
+              used.OutputProtectValue);
     return found;
 }
 
